@@ -1,0 +1,66 @@
+#pragma once
+
+// One owning wrapper for every kind of Windows handle: each kind is a one-line alias below and
+// nothing is ever closed by hand.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <utility>
+
+namespace orvane::win32 {
+
+// INVALID is the bit pattern of the "no handle" value (0, or ~0 for INVALID_HANDLE_VALUE).
+template <typename T, auto Close, std::uintptr_t InvalidBits = 0>
+class unique_any {
+    static T Invalid() noexcept { return (T)(InvalidBits); }
+
+public:
+    unique_any() noexcept = default;
+    explicit unique_any(T value) noexcept : value_(value) {}
+    unique_any(const unique_any&) = delete;
+    unique_any& operator=(const unique_any&) = delete;
+    unique_any(unique_any&& other) noexcept : value_(std::exchange(other.value_, Invalid())) {}
+    unique_any& operator=(unique_any&& other) noexcept {
+        if (this != &other) reset(std::exchange(other.value_, Invalid()));
+        return *this;
+    }
+    ~unique_any() { reset(); }
+
+    T get() const noexcept { return value_; }
+    explicit operator bool() const noexcept { return value_ != Invalid(); }
+    void reset(T value = Invalid()) noexcept {
+        if (value_ != Invalid()) Close(value_);
+        value_ = value;
+    }
+    T release() noexcept { return std::exchange(value_, Invalid()); }
+    // For out-parameters: frees the current handle and gives the slot.
+    T* put() noexcept {
+        reset();
+        return &value_;
+    }
+
+private:
+    T value_ = Invalid();
+};
+
+namespace detail {
+inline void CloseKey(HKEY key) { RegCloseKey(key); }
+inline void CloseFile(HANDLE handle) { CloseHandle(handle); }
+inline void DeleteGdi(HGDIOBJ object) { DeleteObject(object); }
+inline void DeleteFont(HFONT font) { DeleteObject(font); }
+inline void DeleteDc(HDC dc) { DeleteDC(dc); }
+inline void ReleaseModule(HMODULE module) { FreeLibrary(module); }
+inline void DestroyWnd(HWND window) { DestroyWindow(window); }
+} // namespace detail
+
+using unique_hkey = unique_any<HKEY, detail::CloseKey>;
+using unique_handle = unique_any<HANDLE, detail::CloseFile>;  // process, thread, event...
+using unique_hfile = unique_any<HANDLE, detail::CloseFile, ~std::uintptr_t{0}>;
+using unique_hfont = unique_any<HFONT, detail::DeleteFont>;
+using unique_hgdiobj = unique_any<HGDIOBJ, detail::DeleteGdi>;
+using unique_hdc = unique_any<HDC, detail::DeleteDc>;
+using unique_hmodule = unique_any<HMODULE, detail::ReleaseModule>;
+using unique_hwnd = unique_any<HWND, detail::DestroyWnd>;
+
+} // namespace orvane::win32

@@ -1,0 +1,405 @@
+#include "shell/win32/MainWindow.h"
+
+#include <commctrl.h>
+
+#include "probes/FoldersAndTools.h"
+#include "shell/ControlIds.h"
+#include "shell/MainWindowTexts.h"
+#include "winui/Controls.h"
+#include "winui/Dpi.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr wchar_t kMainClass[] = L"TfrmMain";
+constexpr wchar_t kPageClass[] = L"OrvanePage";
+
+// Design sizes at 96 dpi.
+constexpr int kClientWidth = 635, kClientHeight = 382;
+constexpr int kBottomBar = 33, kBorder = 4, kButtonHeight = 25, kPathStrip = 27;
+constexpr int kFolderButtonWidth = 195, kToolButtonWidth = 139;
+constexpr int kGridNameWidth = 150, kGridValueWidth = 455;
+
+// Pages and panels forward what their controls tell them to the main window, so that every
+// handler lives in one place.
+LRESULT CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+        case WM_NOTIFY:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORBTN:
+            return SendMessageW(GetAncestor(hwnd, GA_ROOT), message, wParam, lParam);
+        default:
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+void RegisterClasses(HINSTANCE instance, WNDPROC mainProc) {
+    WNDCLASSEXW page{};
+    page.cbSize = sizeof(page);
+    page.lpfnWndProc = PageProc;
+    page.hInstance = instance;
+    page.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    page.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    page.lpszClassName = kPageClass;
+    RegisterClassExW(&page);
+
+    WNDCLASSEXW main{};
+    main.cbSize = sizeof(main);
+    main.lpfnWndProc = mainProc;
+    main.hInstance = instance;
+    main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    main.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    main.hIcon = LoadIconW(instance, L"MAINICON");
+    main.hIconSm = main.hIcon;
+    main.lpszClassName = kMainClass;
+    RegisterClassExW(&main);
+}
+
+void Place(HWND control, int x, int y, int width, int height) {
+    SetWindowPos(control, nullptr, x, y, width < 0 ? 0 : width, height < 0 ? 0 : height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT PageRect(HWND tab) {
+    RECT r;
+    GetClientRect(tab, &r);
+    TabCtrl_AdjustRect(tab, FALSE, &r);
+    return r;
+}
+
+} // namespace
+
+TfrmMain::TfrmMain() = default;
+
+TfrmMain::~TfrmMain() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+HWND TfrmMain::Create(int showCommand) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    RegisterClasses(instance, WndProc);
+    const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, kMainClass, texts::kAppTitle, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                            kClientWidth, kClientHeight, nullptr, nullptr, instance, this);
+    if (!hwnd_) return nullptr;
+
+    // Size the frame around the design client area at this monitor's DPI, then centre it.
+    RECT frame{0, 0, winui::Scale(kClientWidth, dpi_), winui::Scale(kClientHeight, dpi_)};
+    AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, width, height, SWP_NOZORDER);
+    ShowWindow(hwnd_, showCommand);
+    UpdateWindow(hwnd_);
+    return hwnd_;
+}
+
+LRESULT CALLBACK TfrmMain::WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<TfrmMain*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<TfrmMain*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+    const LRESULT result = self->HandleMessage(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+    }
+    return result;
+}
+
+LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            dpi_ = winui::WindowDpi(hwnd_);
+            CreateControls();
+            ApplyDpi(dpi_);
+            FormCreate();
+            return 0;
+        case WM_SIZE:
+            Layout();
+            return 0;
+        case WM_GETMINMAXINFO: {
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            info->ptMinTrackSize = {winui::Scale(420, dpi_), winui::Scale(300, dpi_)};
+            return 0;
+        }
+        case WM_DPICHANGED: {
+            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+            ApplyDpi(HIWORD(wParam));
+            SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        case WM_SETCURSOR:
+            if (busy_) {
+                SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+                return TRUE;
+            }
+            break;
+        case WM_CTLCOLORSTATIC: {
+            // Read-only text boxes keep a window-coloured background like the viewers beside them.
+            wchar_t className[16] = L"";
+            GetClassNameW(reinterpret_cast<HWND>(lParam), className, 16);
+            if (lstrcmpiW(className, L"Edit") == 0) {
+                SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
+                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+            }
+            break;
+        }
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED) OnCommand(LOWORD(wParam), reinterpret_cast<HWND>(lParam));
+            return 0;
+        case WM_NOTIFY:
+            OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+            return 0;
+        case WM_CLOSE:
+            DestroyWindow(hwnd_);
+            return 0;
+        case WM_DESTROY:
+            FormDestroy();
+            PostQuitMessage(0);
+            return 0;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+HWND TfrmMain::Add(HWND parent, int id, const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle) {
+    const HWND control = winui::CreateChild(parent, {className, text, style, exStyle, id});
+    controls_[id] = control;
+    return control;
+}
+
+HWND TfrmMain::Ctl(int id) const {
+    const auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+void TfrmMain::CreateControls() {
+    using namespace ids;
+    const DWORD page = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    // Group boxes do not paint their inside: the page under them must, so it does not clip them.
+    const DWORD groupPage = WS_CLIPSIBLINGS;
+    const DWORD button = WS_TABSTOP | BS_PUSHBUTTON;
+
+    // Bottom bar first, then the tab control that fills the rest.
+    const HWND bottom = Add(hwnd_, pnlBottom, kPageClass, L"", page, WS_EX_CONTROLPARENT);
+    Add(bottom, bbtAbout, L"BUTTON", texts::kAbout, button);
+    Add(bottom, bbtClose, L"BUTTON", texts::kClose, button);
+
+    const HWND tabs = Add(hwnd_, pgMain, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
+    const wchar_t* captions[] = {texts::kTabVersions, texts::kTabEnvVar, texts::kTabFichiers, texts::kTabServeurs,
+                                 texts::kTabRepertoires};
+    const int pageIds[] = {tshVersions, tshEnvVar, tshFichiers, TabSheet1, tshRepertoires};
+    for (int i = 0; i < 5; ++i) {
+        winui::TabAdd(tabs, i, captions[i]);
+        mainPages_[i] = Add(tabs, pageIds[i], kPageClass, L"", i == 4 ? groupPage : page, WS_EX_CONTROLPARENT);
+    }
+
+    const DWORD report = LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP;
+    const DWORD grid = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER;
+
+    Add(mainPages_[0], bbtGetVersions, L"BUTTON", texts::kGetVersions, button);
+    Add(mainPages_[0], memVersions, L"EDIT", L"",
+        WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE);
+
+    Add(mainPages_[1], bbtGetEnvVar, L"BUTTON", texts::kGetEnvVar, button);
+    const HWND env = Add(mainPages_[1], vlEnvVar, WC_LISTVIEWW, L"", report, WS_EX_CLIENTEDGE);
+    ListView_SetExtendedListViewStyle(env, grid);
+
+    Add(mainPages_[2], bbtSearchFiles, L"BUTTON", texts::kSearchFiles, button);
+    const HWND fileTabs = Add(mainPages_[2], pgFile, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
+    for (int i = 0; i < kFileTabCount; ++i) {
+        winui::TabAdd(fileTabs, i, texts::kFileTabs[i]);
+        filePages_[i] = Add(fileTabs, fileTabFirst + i, kPageClass, L"", page, WS_EX_CONTROLPARENT);
+        Add(filePages_[i], edtFileFirst + i, L"EDIT", L"", WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+        Add(filePages_[i], synMemFirst + i, L"EDIT", L"",
+            WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+            WS_EX_CLIENTEDGE);
+    }
+
+    Add(mainPages_[3], bbtPing, L"BUTTON", texts::kPing, button);
+    const HWND ping = Add(mainPages_[3], vlPing, WC_LISTVIEWW, L"", report | LVS_SINGLESEL, WS_EX_CLIENTEDGE);
+    ListView_SetExtendedListViewStyle(ping, grid);
+
+    Add(mainPages_[4], grpRepertoires, L"BUTTON", texts::kGroupRepertoires, BS_GROUPBOX);
+    for (int i = 0; i < 4; ++i) {
+        const HWND folder = Add(mainPages_[4], bbtOpenFolder1 + i, L"BUTTON", texts::kFolderButtons[i], button);
+        SetWindowLongPtrW(folder, GWLP_USERDATA, i + 1);  // the tag tells the folder
+    }
+    Add(mainPages_[4], grpOutils, L"BUTTON", texts::kGroupOutils, BS_GROUPBOX);
+    Add(mainPages_[4], bbtNwCheckWorkstation, L"BUTTON", texts::kNwCheckWorkstation, button);
+}
+
+void TfrmMain::ApplyDpi(UINT dpi) {
+    dpi_ = dpi;
+    font_ = winui::CreatePixelFont(L"Tahoma", 11, dpi);
+    reportFont_ = winui::CreatePixelFont(L"Courier New", 12, dpi);
+    viewerFont_ = winui::CreatePixelFont(L"Courier New", 13, dpi);
+    for (const auto& [id, control] : controls_) winui::SetFont(control, font_.get());
+    winui::SetFont(Ctl(ids::memVersions), reportFont_.get());
+    for (int i = 0; i < ids::kFileTabCount; ++i) winui::SetFont(Ctl(ids::synMemFirst + i), viewerFont_.get());
+
+    for (const int grid : {ids::vlEnvVar, ids::vlPing}) {
+        const HWND list = Ctl(grid);
+        if (Header_GetItemCount(ListView_GetHeader(list)) == 0) {
+            const bool env = grid == ids::vlEnvVar;
+            winui::ListViewAddColumn(list, 0, env ? texts::kColVariable : texts::kColServeur, 0);
+            winui::ListViewAddColumn(list, 1, env ? texts::kColValeur : texts::kColStatut, 0);
+        }
+        ListView_SetColumnWidth(list, 0, winui::Scale(kGridNameWidth, dpi));
+        ListView_SetColumnWidth(list, 1, winui::Scale(kGridValueWidth, dpi));
+    }
+    Layout();
+}
+
+void TfrmMain::Layout() {
+    if (!hwnd_ || controls_.empty()) return;
+    const auto S = [this](int units) { return winui::Scale(units, dpi_); };
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    const int width = client.right, height = client.bottom;
+
+    Place(Ctl(ids::pnlBottom), 0, height - S(kBottomBar), width, S(kBottomBar));
+    Place(Ctl(ids::bbtAbout), S(kBorder), S(kBorder), S(109), S(kButtonHeight));
+    Place(Ctl(ids::bbtClose), width - S(kBorder) - S(75), S(kBorder), S(75), S(kButtonHeight));
+
+    const HWND tabs = Ctl(ids::pgMain);
+    Place(tabs, S(kBorder), S(kBorder), width - 2 * S(kBorder), height - S(kBottomBar) - S(kBorder));
+    const RECT pageRect = PageRect(tabs);
+    const int pw = pageRect.right - pageRect.left, ph = pageRect.bottom - pageRect.top;
+    for (const HWND page : mainPages_) Place(page, pageRect.left, pageRect.top, pw, ph);
+
+    // One command button on top, its display below.
+    const int body = ph - S(kButtonHeight);
+    const std::pair<int, int> stacks[] = {{ids::bbtGetVersions, ids::memVersions},
+                                          {ids::bbtGetEnvVar, ids::vlEnvVar},
+                                          {ids::bbtSearchFiles, ids::pgFile},
+                                          {ids::bbtPing, ids::vlPing}};
+    for (const auto& [button, display] : stacks) {
+        Place(Ctl(button), 0, 0, pw, S(kButtonHeight));
+        Place(Ctl(display), 0, S(kButtonHeight), pw, body);
+    }
+
+    const HWND fileTabs = Ctl(ids::pgFile);
+    const RECT fileRect = PageRect(fileTabs);
+    const int fw = fileRect.right - fileRect.left, fh = fileRect.bottom - fileRect.top;
+    for (int i = 0; i < ids::kFileTabCount; ++i) {
+        Place(filePages_[i], fileRect.left, fileRect.top, fw, fh);
+        Place(Ctl(ids::edtFileFirst + i), S(2), S(3), fw - S(4), S(kPathStrip) - S(6));
+        Place(Ctl(ids::synMemFirst + i), 0, S(kPathStrip), fw, fh - S(kPathStrip));
+    }
+
+    // "Répertoires" above "Outils": the left column holds one folder, the right column three.
+    const int groupTop = S(8), groupLeft = S(8), groupWidth = pw - 2 * S(8);
+    const int foldersHeight = S(24) + 3 * S(kButtonHeight) + 2 * S(8) + S(12);
+    Place(Ctl(ids::grpRepertoires), groupLeft, groupTop, groupWidth, foldersHeight);
+    const int leftX = groupLeft + S(16), rightX = groupLeft + groupWidth - S(16) - S(kFolderButtonWidth);
+    const int firstRow = groupTop + S(24);
+    Place(Ctl(ids::bbtOpenFolder1), leftX, firstRow, S(kFolderButtonWidth), S(kButtonHeight));
+    for (int row = 0; row < 3; ++row)
+        Place(Ctl(ids::bbtOpenFolder2 + row), rightX, firstRow + row * (S(kButtonHeight) + S(8)), S(kFolderButtonWidth),
+              S(kButtonHeight));
+    const int toolsTop = groupTop + foldersHeight + S(8);
+    Place(Ctl(ids::grpOutils), groupLeft, toolsTop, groupWidth, S(24) + S(kButtonHeight) + S(14));
+    Place(Ctl(ids::bbtNwCheckWorkstation), (pw - S(kToolButtonWidth)) / 2, toolsTop + S(24), S(kToolButtonWidth),
+          S(kButtonHeight));
+}
+
+void TfrmMain::ShowPage(HWND tab) {
+    const int selected = winui::TabSelected(tab);
+    const bool main = tab == Ctl(ids::pgMain);
+    const HWND* pages = main ? mainPages_.data() : filePages_.data();
+    const int count = main ? static_cast<int>(mainPages_.size()) : static_cast<int>(filePages_.size());
+    for (int i = 0; i < count; ++i) ShowWindow(pages[i], i == selected ? SW_SHOW : SW_HIDE);
+}
+
+void TfrmMain::FormCreate() {
+    winui::TabSelect(Ctl(ids::pgMain), 0);
+    winui::TabSelect(Ctl(ids::pgFile), 0);
+    FServeurs = std::make_unique<TServerList>(win32::CompareUserLocaleNoCase);
+    UpdateToolButtons();
+}
+
+void TfrmMain::FormDestroy() { FServeurs.reset(); }
+
+void TfrmMain::OnNotify(const NMHDR& header) {
+    if (header.code == static_cast<UINT>(TCN_SELCHANGE) &&
+        (header.idFrom == static_cast<UINT_PTR>(ids::pgMain) || header.idFrom == static_cast<UINT_PTR>(ids::pgFile)))
+        ShowPage(header.hwndFrom);
+}
+
+void TfrmMain::OnCommand(int id, HWND control) {
+    using namespace ids;
+    switch (id) {
+        case bbtGetVersions: bbtGetVersionsClick(); break;
+        case bbtGetEnvVar: bbtGetEnvVarClick(); break;
+        case bbtSearchFiles: bbtSearchFilesClick(); break;
+        case bbtPing: bbtPingClick(); break;
+        case bbtOpenFolder1:
+        case bbtOpenFolder2:
+        case bbtOpenFolder3:
+        case bbtOpenFolder4: bbtOpenFolderClick(control); break;
+        case bbtNwCheckWorkstation: bbtNwCheckWorkstationClick(); break;
+        case bbtAbout: bbtAboutClick(); break;
+        case bbtClose: bbtCloseClick(); break;
+        default: break;
+    }
+}
+
+void TfrmMain::SetBusyCursor(bool busy) {
+    busy_ = busy;
+    SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+}
+
+void TfrmMain::ReportError(const std::wstring& text) {
+    MessageBoxW(hwnd_, text.c_str(), texts::kAppTitle, MB_OK | MB_ICONERROR);
+}
+
+void TfrmMain::bbtGetVersionsClick() {
+    RunCommand(*this, CommandCursor::Busy, [&] { winui::SetText(Ctl(ids::memVersions), L""); });
+}
+
+void TfrmMain::bbtGetEnvVarClick() {
+    RunCommand(*this, CommandCursor::Busy, [&] { winui::ListViewClear(Ctl(ids::vlEnvVar)); });
+}
+
+void TfrmMain::bbtSearchFilesClick() {
+    RunCommand(*this, CommandCursor::Busy, [&] {});
+}
+
+void TfrmMain::bbtPingClick() {
+    RunCommand(*this, CommandCursor::Busy, [&] { winui::ListViewClear(Ctl(ids::vlPing)); });
+}
+
+void TfrmMain::bbtOpenFolderClick(HWND sender) {
+    RunCommand(*this, CommandCursor::Normal, [&] {});
+}
+
+void TfrmMain::bbtNwCheckWorkstationClick() {
+    RunCommand(*this, CommandCursor::Normal, [&] {
+        const std::wstring tool = NwCheckWorkstationPath(registry_);
+        if (files_.FileExists(tool)) win32::TWin32Shell(hwnd_).Open(tool);
+    });
+}
+
+void TfrmMain::UpdateToolButtons() {
+    RunCommand(*this, CommandCursor::Normal, [&] {
+        EnableWindow(Ctl(ids::bbtNwCheckWorkstation), IsNwCheckWorkstationInstalled(registry_, files_));
+    });
+}
+
+void TfrmMain::bbtAboutClick() {
+    MessageBoxW(hwnd_, L"Orvane", texts::kAppTitle, MB_OK | MB_ICONINFORMATION);
+}
+
+void TfrmMain::bbtCloseClick() { SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
+
+} // namespace orvane

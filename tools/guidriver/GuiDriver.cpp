@@ -1,0 +1,270 @@
+#include "GuiDriver.h"
+
+#include <commctrl.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/win32/Handle.h"
+
+namespace orvane::gui {
+
+namespace {
+
+struct FindTopLevel {
+    const std::wstring* title;
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTopLevel(HWND window, LPARAM param) {
+    auto* find = reinterpret_cast<FindTopLevel*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (find->pid && owner != find->pid) return TRUE;
+    if (!IsWindowVisible(window)) return TRUE;
+    wchar_t text[256] = L"";
+    GetWindowTextW(window, text, 256);
+    if (*find->title != text) return TRUE;
+    find->found = window;
+    return FALSE;
+}
+
+struct FindChild {
+    int id;
+    const std::wstring* caption;
+    HWND found;
+};
+
+BOOL CALLBACK MatchChild(HWND window, LPARAM param) {
+    auto* find = reinterpret_cast<FindChild*>(param);
+    if (find->caption ? Text(window) == *find->caption : GetDlgCtrlID(window) == find->id) {
+        find->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Memory inside the target process, for the control messages that take pointers.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND window, size_t size) : size_(size) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        process_.reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+        if (process_) address_ = VirtualAllocEx(process_.get(), nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    }
+    ~RemoteBuffer() {
+        if (address_) VirtualFreeEx(process_.get(), address_, 0, MEM_RELEASE);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    explicit operator bool() const { return address_ != nullptr; }
+    char* address() const { return static_cast<char*>(address_); }
+    bool Write(size_t offset, const void* data, size_t size) {
+        return WriteProcessMemory(process_.get(), address() + offset, data, size, nullptr);
+    }
+    bool Read(size_t offset, void* data, size_t size) {
+        return ReadProcessMemory(process_.get(), address() + offset, data, size, nullptr);
+    }
+
+private:
+    win32::unique_handle process_;
+    void* address_ = nullptr;
+    size_t size_;
+};
+
+constexpr size_t kTextChars = 4096;
+
+std::wstring ListViewCell(HWND list, RemoteBuffer& remote, int item, int column) {
+    LVITEMW request{};
+    request.iSubItem = column;
+    request.pszText = reinterpret_cast<wchar_t*>(remote.address() + sizeof(LVITEMW));
+    request.cchTextMax = kTextChars;
+    remote.Write(0, &request, sizeof(request));
+    const auto length = SendMessageW(list, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(remote.address()));
+    std::wstring text(kTextChars, L'\0');
+    remote.Read(sizeof(LVITEMW), text.data(), kTextChars * sizeof(wchar_t));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+} // namespace
+
+HWND WaitForWindow(const std::wstring& title, DWORD pid, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        FindTopLevel find{&title, pid, nullptr};
+        EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&find));
+        if (find.found) {
+            WaitIdle(find.found);
+            return find.found;
+        }
+        if (GetTickCount() - start > timeoutMs) return nullptr;
+        Sleep(50);
+    }
+}
+
+HWND FindById(HWND root, int id) {
+    FindChild find{id, nullptr, nullptr};
+    EnumChildWindows(root, MatchChild, reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
+HWND FindByCaption(HWND root, const std::wstring& caption) {
+    FindChild find{0, &caption, nullptr};
+    EnumChildWindows(root, MatchChild, reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
+bool WaitIdle(HWND window, DWORD timeoutMs) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
+}
+
+void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+void ClickAndWait(HWND button, DWORD timeoutMs) {
+    Click(button);
+    WaitIdle(button, timeoutMs);
+}
+
+void SelectTab(HWND tab, int index) {
+    // Without TCS_BUTTONS, moving the focus selects the tab and notifies the owner like a click.
+    SendMessageW(tab, TCM_SETCURFOCUS, index, 0);
+    WaitIdle(tab);
+}
+
+int SelectedTab(HWND tab) { return static_cast<int>(SendMessageW(tab, TCM_GETCURSEL, 0, 0)); }
+
+int TabCount(HWND tab) { return static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0)); }
+
+std::wstring TabCaption(HWND tab, int index) {
+    RemoteBuffer remote(tab, sizeof(TCITEMW) + kTextChars * sizeof(wchar_t));
+    if (!remote) return {};
+    TCITEMW request{};
+    request.mask = TCIF_TEXT;
+    request.pszText = reinterpret_cast<wchar_t*>(remote.address() + sizeof(TCITEMW));
+    request.cchTextMax = kTextChars;
+    remote.Write(0, &request, sizeof(request));
+    if (!SendMessageW(tab, TCM_GETITEMW, index, reinterpret_cast<LPARAM>(remote.address()))) return {};
+    std::wstring text(kTextChars, L'\0');
+    remote.Read(sizeof(TCITEMW), text.data(), kTextChars * sizeof(wchar_t));
+    text.resize(wcsnlen(text.c_str(), kTextChars));
+    return text;
+}
+
+std::wstring Text(HWND control) {
+    // WM_GETTEXT is marshalled across processes; GetWindowText would not ask another process's control.
+    const auto length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const auto copied = SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(copied));
+    return text;
+}
+
+bool IsEnabled(HWND control) { return IsWindowEnabled(control) != FALSE; }
+bool IsVisible(HWND control) { return IsWindowVisible(control) != FALSE; }
+
+std::vector<std::wstring> ListViewRows(HWND list) {
+    std::vector<std::wstring> rows;
+    RemoteBuffer remote(list, sizeof(LVITEMW) + kTextChars * sizeof(wchar_t));
+    if (!remote) return rows;
+    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i)
+        rows.push_back(ListViewCell(list, remote, i, 0) + L"=" + ListViewCell(list, remote, i, 1));
+    return rows;
+}
+
+std::vector<std::wstring> ListViewColumns(HWND list) {
+    std::vector<std::wstring> columns;
+    RemoteBuffer remote(list, sizeof(LVCOLUMNW) + kTextChars * sizeof(wchar_t));
+    if (!remote) return columns;
+    for (int i = 0;; ++i) {
+        LVCOLUMNW request{};
+        request.mask = LVCF_TEXT;
+        request.pszText = reinterpret_cast<wchar_t*>(remote.address() + sizeof(LVCOLUMNW));
+        request.cchTextMax = kTextChars;
+        remote.Write(0, &request, sizeof(request));
+        if (!SendMessageW(list, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(remote.address()))) break;
+        std::wstring text(kTextChars, L'\0');
+        remote.Read(sizeof(LVCOLUMNW), text.data(), kTextChars * sizeof(wchar_t));
+        text.resize(wcsnlen(text.c_str(), kTextChars));
+        columns.push_back(text);
+    }
+    return columns;
+}
+
+RECT ClientRectIn(HWND control, HWND topLevel) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(HWND_DESKTOP, topLevel, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        HWND box = nullptr;
+        while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr))) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(box, &owner);
+            if (owner == pid && IsWindowVisible(box)) return box;
+        }
+        if (GetTickCount() - start > timeoutMs) return nullptr;
+        Sleep(50);
+    }
+}
+
+std::wstring MessageBoxText(HWND box) {
+    // The message is the static control 0xFFFF of the box.
+    const HWND text = GetDlgItem(box, 0xFFFF);
+    return text ? Text(text) : std::wstring();
+}
+
+void PressOk(HWND box) {
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+bool SaveScreenshot(HWND window, const std::wstring& path) {
+    WaitIdle(window);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    WaitIdle(window);
+    RECT r;
+    GetWindowRect(window, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) return false;
+
+    HDC screen = GetDC(nullptr);
+    win32::unique_hdc memory(CreateCompatibleDC(screen));
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;  // bottom-up, as BMP files store rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    win32::unique_hgdiobj bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory.get(), old);
+    ReleaseDC(nullptr, screen);
+    GdiFlush();
+
+    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    const DWORD imageSize = stride * static_cast<DWORD>(height);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    file.bfSize = file.bfOffBits + imageSize;
+    info.bmiHeader.biSizeImage = imageSize;
+    std::ofstream out(std::filesystem::path(path), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof(file));
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
+    out.write(static_cast<const char*>(bits), imageSize);
+    return static_cast<bool>(out);
+}
+
+} // namespace orvane::gui

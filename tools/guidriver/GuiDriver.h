@@ -1,0 +1,54 @@
+#pragma once
+
+// Drives a running Orvane from another process through window messages only, as an
+// accessibility or automation tool would: used by the end-to-end tests and by `make run`.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace orvane::gui {
+
+// The first visible top-level window titled TITLE (of process PID unless 0), waiting up to TIMEOUT ms.
+HWND WaitForWindow(const std::wstring& title, DWORD pid, DWORD timeoutMs);
+
+// A descendant of ROOT by control identifier, or by exact caption (ampersands included).
+HWND FindById(HWND root, int id);
+HWND FindByCaption(HWND root, const std::wstring& caption);
+
+// Waits until the window's thread has handled everything sent or posted before this call.
+bool WaitIdle(HWND window, DWORD timeoutMs = 30000);
+
+// Presses a button like a mouse click would and returns at once; a command that opens a modal
+// box keeps running while the caller looks at that box.
+void Click(HWND button);
+// Presses a button and waits until its command has ended.
+void ClickAndWait(HWND button, DWORD timeoutMs = 60000);
+
+// Selects tab INDEX as a click on it would (the owner hears the change).
+void SelectTab(HWND tab, int index);
+int SelectedTab(HWND tab);
+std::wstring TabCaption(HWND tab, int index);
+int TabCount(HWND tab);
+
+std::wstring Text(HWND control);
+bool IsEnabled(HWND control);
+bool IsVisible(HWND control);
+
+// The rows of a report list view as "column 1=column 2", read across the process boundary.
+std::vector<std::wstring> ListViewRows(HWND list);
+std::vector<std::wstring> ListViewColumns(HWND list);
+
+// The rectangle of a control in its top-level window's client coordinates.
+RECT ClientRectIn(HWND control, HWND topLevel);
+
+// A modal message box of process PID (#32770), waiting up to TIMEOUT ms; nullptr if none.
+HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs);
+std::wstring MessageBoxText(HWND box);
+void PressOk(HWND box);
+
+// Saves what the window shows on the screen as a 24-bit BMP file.
+bool SaveScreenshot(HWND window, const std::wstring& path);
+
+} // namespace orvane::gui
