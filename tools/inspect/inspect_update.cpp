@@ -1,17 +1,57 @@
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "Inspect.h"
+#include "core/Text.h"
+#include "platform/CodePage.h"
+#include "update/Checksum.h"
+#include "update/ControlFile.h"
+#include "update/ControlFileJson.h"
 
 namespace orvane::inspect {
 
+namespace {
+
+bool IsReadableFile(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec) && std::ifstream(path, std::ios::binary).good();
+}
+
+}  // namespace
+
 int Checksum(const std::vector<std::string>& args) {
-    std::fputs("orvane-inspect: checksum is not available in this build\n", stderr);
-    return 2;
+    if (args.size() != 1) {
+        std::fputs("usage: orvane-inspect checksum FILE\n", stderr);
+        return 2;
+    }
+    if (!IsReadableFile(args[0])) {
+        std::fprintf(stderr, "orvane-inspect: cannot read %s\n", args[0].c_str());
+        return 1;
+    }
+    const std::wstring path = FromUtf8(args[0]);
+    std::printf("crc32=%d bytesum=%d size=%u\n", FileCRC32(path), FileByteSum(path),
+                static_cast<std::uint32_t>(FileSizeOf(path)));
+    return 0;
 }
 
 int Control(const std::vector<std::string>& args) {
-    std::fputs("orvane-inspect: control is not available in this build\n", stderr);
-    return 2;
+    if (args.size() != 1) {
+        std::fputs("usage: orvane-inspect control FILE\n", stderr);
+        return 2;
+    }
+    std::ifstream in(args[0], std::ios::binary);
+    if (!IsReadableFile(args[0]) || !in) {
+        std::fprintf(stderr, "orvane-inspect: cannot read %s\n", args[0].c_str());
+        return 1;
+    }
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    // Files without a byte-order mark are read in the Western European code page, as on the workstations.
+    const TControlFileValues values = ReadControlFileValues(TControlFile::FromBytes(bytes, TWindows1252()), L"");
+    std::fputs(ControlFileJson(values, FileEntriesAsWritten(values)).c_str(), stdout);
+    return 0;
 }
 
-} // namespace orvane::inspect
+}  // namespace orvane::inspect

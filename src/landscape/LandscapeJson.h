@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "landscape/LandscapeTypes.h"
+
+namespace orvane {
+
+// The whole record as indented JSON text in UTF-8: every field under its model name, each flagged
+// field X followed by its flag _X, enumerations by name, arrays of records as arrays of objects.
+std::string LandscapeToJson(const tyLandscape& landscape);
+
+// TEXT as a JSON string literal (quotes included), in UTF-8.
+std::string JsonString(std::wstring_view text);
+
+} // namespace orvane
