@@ -6,14 +6,17 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 build=$(cd "$1" && pwd)
-"$here/sample-workstation.sh" "$build" >/dev/null
+# Wine's desktop process binds to the display of the session that started it: start afresh.
+"$here/wine-stop.sh" "$build/wineprefix"
 
 if [ -n "${DISPLAY:-}" ] && command -v xdpyinfo >/dev/null && xdpyinfo >/dev/null 2>&1; then
+  "$here/sample-workstation.sh" "$build" >/dev/null
   exec "$here/wine-run.sh" "$build/bin/orvane.exe"
 fi
 
 . "$here/xvfb.sh"
 xvfb_start
+"$here/sample-workstation.sh" "$build" >/dev/null
 # Wine's processes hold the display: end them before the display goes.
 trap '"$here/wine-stop.sh" "$root"/build/*/wineprefix; xvfb_stop' EXIT
 out=$root/build/run

@@ -14,6 +14,8 @@ mkdir -p "$all"
   done
 } >"$all/CTestTestfile.cmake"
 
+# Wine's desktop process binds to the display of the session that started it: start afresh.
+"$here/wine-stop.sh" "$root"/build/*/wineprefix
 . "$here/xvfb.sh"
 xvfb_start
 # Wine's processes hold the display: end them before the display goes.

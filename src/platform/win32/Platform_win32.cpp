@@ -3,7 +3,9 @@
 
 #include <vector>
 
+#include "core/Error.h"
 #include "platform/win32/Handle.h"
+#include "platform/win32/Win32Error.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace orvane::win32 {
@@ -85,6 +87,79 @@ void TWin32Dialogs::ShowError(const std::wstring& text) {
     wchar_t title[256] = L"";
     if (owner_) GetWindowTextW(GetAncestor(owner_, GA_ROOT), title, 256);
     MessageBoxW(owner_, text.c_str(), title, MB_OK | MB_ICONERROR);
+}
+
+std::optional<TVersionBlock> TWin32VersionResource::Read(const std::wstring& path) const {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0) return std::nullopt;
+    std::vector<BYTE> data(size);
+    if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return std::nullopt;
+
+    TVersionBlock block;
+    void* value = nullptr;
+    UINT length = 0;
+    if (VerQueryValueW(data.data(), L"\\", &value, &length) && value && length >= sizeof(VS_FIXEDFILEINFO)) {
+        const auto& fixed = *static_cast<const VS_FIXEDFILEINFO*>(value);
+        block.fixedInfo = TFixedFileInfo{fixed.dwSignature,      fixed.dwStrucVersion,     fixed.dwFileVersionMS,
+                                         fixed.dwFileVersionLS,  fixed.dwProductVersionMS, fixed.dwProductVersionLS,
+                                         fixed.dwFileFlagsMask,  fixed.dwFileFlags,        fixed.dwFileOS,
+                                         fixed.dwFileType,       fixed.dwFileSubtype,      fixed.dwFileDateMS,
+                                         fixed.dwFileDateLS};
+    }
+    if (VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", &value, &length) && value) {
+        const auto* pairs = static_cast<const WORD*>(value);
+        for (UINT i = 0; i + 1 < length / sizeof(WORD); i += 2) block.translations.push_back({pairs[i], pairs[i + 1]});
+    }
+    return block;
+}
+
+std::wstring TWin32VersionResource::OwnExecutablePath() const {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::string TWin32TextFileReader::ReadAll(const std::wstring& path) const {
+    unique_hfile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) ThrowWin32Error();
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) ThrowWin32Error();
+    std::string bytes;
+    bytes.reserve(static_cast<size_t>(size.QuadPart));
+    // Read to the end rather than trusting the size: the file may still be growing.
+    char buffer[64 * 1024];
+    for (;;) {
+        DWORD read = 0;
+        if (!ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr)) ThrowWin32Error();
+        if (read == 0) break;
+        bytes.append(buffer, read);
+    }
+    return bytes;
+}
+
+std::wstring TWin32AnsiCodePage::Decode(std::string_view bytes) const {
+    if (bytes.empty()) return {};
+    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
+    return text;
+}
+
+std::string TWin32AnsiCodePage::Encode(std::wstring_view text) const {
+    if (text.empty()) return {};
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length, nullptr, nullptr);
+    return bytes;
 }
 
 int CompareUserLocaleNoCase(const std::wstring& a, const std::wstring& b) {

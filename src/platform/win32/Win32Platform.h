@@ -4,11 +4,14 @@
 
 #include <windows.h>
 
+#include "platform/CodePage.h"
 #include "platform/Dialogs.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
+#include "platform/TextFileReader.h"
+#include "platform/VersionResource.h"
 
 namespace orvane::win32 {
 
@@ -49,6 +52,26 @@ public:
 
 private:
     HWND owner_;
+};
+
+class TWin32VersionResource : public IVersionResource {
+public:
+    std::optional<TVersionBlock> Read(const std::wstring& path) const override;
+    std::wstring OwnExecutablePath() const override;
+};
+
+// Opens with read access and read sharing only: a file another program holds open for writing
+// cannot be opened, and the error says so.
+class TWin32TextFileReader : public ITextFileReader {
+public:
+    std::string ReadAll(const std::wstring& path) const override;
+};
+
+// The system's ANSI code page (CP_ACP).
+class TWin32AnsiCodePage : public IAnsiCodePage {
+public:
+    std::wstring Decode(std::string_view bytes) const override;
+    std::string Encode(std::wstring_view text) const override;
 };
 
 // The user's locale collation, ignoring case: how the server list sorts its names.

@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include "probes/ConfigurationFiles.h"
+#include "probes/EnvironmentVariables.h"
 #include "probes/FoldersAndTools.h"
+#include "probes/VersionsReport.h"
 #include "shell/ControlIds.h"
 #include "shell/MainWindowTexts.h"
 #include "winui/Controls.h"
@@ -207,8 +210,9 @@ void TfrmMain::CreateControls() {
     const DWORD grid = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER;
 
     Add(mainPages_[0], bbtGetVersions, L"BUTTON", texts::kGetVersions, button);
-    Add(mainPages_[0], memVersions, L"EDIT", L"",
-        WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE);
+    const HWND memo = Add(mainPages_[0], memVersions, L"EDIT", L"",
+                          WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE);
+    SendMessageW(memo, EM_SETLIMITTEXT, 0, 0);  // no 32K cap on the report
 
     Add(mainPages_[1], bbtGetEnvVar, L"BUTTON", texts::kGetEnvVar, button);
     const HWND env = Add(mainPages_[1], vlEnvVar, WC_LISTVIEWW, L"", report, WS_EX_CLIENTEDGE);
@@ -364,29 +368,68 @@ void TfrmMain::ReportError(const std::wstring& text) {
 }
 
 void TfrmMain::bbtGetVersionsClick() {
-    RunCommand(*this, CommandCursor::Busy, [&] { winui::SetText(Ctl(ids::memVersions), L""); });
+    const HWND memo = Ctl(ids::memVersions);
+    RunCommand(*this, CommandCursor::Busy, [&] {
+        winui::SetText(memo, L"");
+        WriteVersionsReport(registry_, files_, versions_, [memo](const std::wstring& line) {
+            winui::EditAppendLine(memo, line);
+        });
+        winui::EditScrollToTop(memo);
+    });
 }
 
 void TfrmMain::bbtGetEnvVarClick() {
-    RunCommand(*this, CommandCursor::Busy, [&] { winui::ListViewClear(Ctl(ids::vlEnvVar)); });
+    const HWND grid = Ctl(ids::vlEnvVar);
+    RunCommand(*this, CommandCursor::Busy, [&] {
+        winui::ListViewClear(grid);
+        for (const std::wstring& row : EnvironmentGridRows(environment_)) winui::ListViewAddRow(grid, row);
+    });
+}
+
+void TfrmMain::SearchFiles() {
+    const TConfigFileSources sources{environment_, registry_, files_, fileReader_, ansi_};
+    TConfigFilePaths paths{FSAPLOGON_INI_FilePath, FSAPUILANDSCAPE_XML_FilePath};
+    // The paths are kept as far as the search got, even when it stops on an error.
+    struct KeepPaths {
+        TConfigFilePaths& from;
+        TfrmMain& to;
+        ~KeepPaths() {
+            to.FSAPLOGON_INI_FilePath = from.FSAPLOGON_INI_FilePath;
+            to.FSAPUILANDSCAPE_XML_FilePath = from.FSAPUILANDSCAPE_XML_FilePath;
+        }
+    } keep{paths, *this};
+    SearchConfigFiles(sources, paths, [this](const TConfigFileView& view) {
+        const int index = static_cast<int>(view.tab);
+        winui::SetText(Ctl(ids::synMemFirst + index), view.text);
+        winui::EditScrollToTop(Ctl(ids::synMemFirst + index));
+        winui::SetText(Ctl(ids::edtFileFirst + index), view.pathBox);
+    });
 }
 
 void TfrmMain::bbtSearchFilesClick() {
-    RunCommand(*this, CommandCursor::Busy, [&] {});
+    RunCommand(*this, CommandCursor::Busy, [&] { SearchFiles(); });
 }
 
 void TfrmMain::bbtPingClick() {
-    RunCommand(*this, CommandCursor::Busy, [&] { winui::ListViewClear(Ctl(ids::vlPing)); });
+    RunCommand(*this, CommandCursor::Busy, [&] {
+        winui::ListViewClear(Ctl(ids::vlPing));
+        SearchFiles();
+    });
 }
 
 void TfrmMain::bbtOpenFolderClick(HWND sender) {
-    RunCommand(*this, CommandCursor::Normal, [&] {});
+    RunCommand(*this, CommandCursor::Normal, [&] {
+        win32::TWin32Shell shell(hwnd_);
+        win32::TWin32Dialogs dialogs(hwnd_);
+        const int tag = static_cast<int>(GetWindowLongPtrW(sender, GWLP_USERDATA));
+        OpenFolderForTag(tag, registry_, environment_, files_, shell, dialogs);
+    });
 }
 
 void TfrmMain::bbtNwCheckWorkstationClick() {
     RunCommand(*this, CommandCursor::Normal, [&] {
-        const std::wstring tool = NwCheckWorkstationPath(registry_);
-        if (files_.FileExists(tool)) win32::TWin32Shell(hwnd_).Open(tool);
+        win32::TWin32Shell shell(hwnd_);
+        StartNwCheckWorkstation(registry_, files_, shell);
     });
 }
 

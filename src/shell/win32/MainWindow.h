@@ -43,6 +43,7 @@ private:
     void bbtGetVersionsClick();
     void bbtGetEnvVarClick();
     void bbtSearchFilesClick();
+    void SearchFiles();
     void bbtPingClick();
     void bbtOpenFolderClick(HWND sender);
     void bbtNwCheckWorkstationClick();
@@ -64,6 +65,9 @@ private:
     win32::TWin32Registry registry_;
     win32::TWin32Environment environment_;
     win32::TWin32FileSystem files_;
+    win32::TWin32VersionResource versions_;
+    win32::TWin32TextFileReader fileReader_;
+    win32::TWin32AnsiCodePage ansi_;
 
     // Shared by the commands; see the file search and the ping.
     std::wstring FSAPLOGON_INI_FilePath;
