@@ -7,12 +7,13 @@
 #include <sstream>
 
 #include "core/Error.h"
+#include "core/Paths.h"
 #include "core/Text.h"
 
 namespace orvane {
 
 std::string TStdTextFileReader::ReadAll(const std::wstring& path) const {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    std::ifstream in(NativePath(path), std::ios::binary);
     if (!in)
         throw AppError(FormatText(L"Impossible d'ouvrir le fichier %s : %s", {path, FromUtf8(std::strerror(errno))}));
     std::string bytes;

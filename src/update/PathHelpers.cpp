@@ -31,12 +31,4 @@ bool CreateDirectoryChain(IFileWriter& files, const std::wstring& directory) {
     return CreateDirectoryChain(files, parent) && files.CreateFolder(d);
 }
 
-std::filesystem::path NativePath(const std::wstring& path) {
-#ifdef _WIN32
-    return std::filesystem::path(path);
-#else
-    return std::filesystem::path(ToUtf8(path));
-#endif
-}
-
 }  // namespace orvane

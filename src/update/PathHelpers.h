@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/Paths.h"
+
 #include "platform/FileWriter.h"
 
 namespace orvane {
@@ -16,8 +18,5 @@ std::wstring FileNamePart(std::wstring_view path);
 bool IsExistingDirectory(const IFileWriter& files, const std::wstring& path);
 // Creates the folder and its missing parents; true when it exists afterwards.
 bool CreateDirectoryChain(IFileWriter& files, const std::wstring& directory);
-
-// A filesystem path for a Windows-style wide path on this host.
-std::filesystem::path NativePath(const std::wstring& path);
 
 }  // namespace orvane

@@ -27,7 +27,7 @@ int Landscape(const std::vector<std::string>& args) {
 #endif
     tyLandscape landscape;
     try {
-        ReadLandscape(FromUtf8(args[0]), landscape, TStdTextFileReader(), TWindows1252());
+        ReadLandscape(FromUtf8(args[0]), landscape, TStdTextFileReader(), SystemAnsiCodePage());
     } catch (const AppError& e) {
         const std::string text = ToUtf8(e.Message());
         std::fprintf(stderr, "%s\n", text.c_str());

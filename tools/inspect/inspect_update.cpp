@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "Inspect.h"
+#include "core/Paths.h"
 #include "core/Text.h"
 #include "platform/CodePage.h"
 #include "update/Checksum.h"
@@ -15,9 +16,11 @@ namespace orvane::inspect {
 
 namespace {
 
+std::filesystem::path PathOf(const std::string& utf8) { return NativePath(FromUtf8(utf8)); }
+
 bool IsReadableFile(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec) && std::ifstream(path, std::ios::binary).good();
+    return std::filesystem::is_regular_file(PathOf(path), ec) && std::ifstream(PathOf(path), std::ios::binary).good();
 }
 
 }  // namespace
@@ -42,14 +45,13 @@ int Control(const std::vector<std::string>& args) {
         std::fputs("usage: orvane-inspect control FILE\n", stderr);
         return 2;
     }
-    std::ifstream in(args[0], std::ios::binary);
+    std::ifstream in(PathOf(args[0]), std::ios::binary);
     if (!IsReadableFile(args[0]) || !in) {
         std::fprintf(stderr, "orvane-inspect: cannot read %s\n", args[0].c_str());
         return 1;
     }
     const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-    // Files without a byte-order mark are read in the Western European code page, as on the workstations.
-    const TControlFileValues values = ReadControlFileValues(TControlFile::FromBytes(bytes, TWindows1252()), L"");
+    const TControlFileValues values = ReadControlFileValues(TControlFile::FromBytes(bytes, SystemAnsiCodePage()), L"");
     std::fputs(ControlFileJson(values, FileEntriesAsWritten(values)).c_str(), stdout);
     return 0;
 }

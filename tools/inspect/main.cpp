@@ -2,6 +2,11 @@
 #include <cstring>
 
 #include "Inspect.h"
+#include "core/Text.h"
+
+#ifdef _WIN32
+#include "platform/win32/Win32Platform.h"
+#endif
 
 namespace {
 
@@ -25,9 +30,33 @@ int Usage() {
 
 } // namespace
 
-int main(int argc, char** argv) {
-    if (argc < 2) return Usage();
+namespace orvane::inspect {
+
+const IAnsiCodePage& SystemAnsiCodePage() {
+#ifdef _WIN32
+    static const win32::TWin32AnsiCodePage codePage;
+#else
+    static const TWindows1252 codePage;
+#endif
+    return codePage;
+}
+
+} // namespace orvane::inspect
+
+static int Run(const std::vector<std::string>& args) {
+    if (args.empty()) return Usage();
     for (const Entry& e : kCommands)
-        if (std::strcmp(argv[1], e.name) == 0) return e.run({argv + 2, argv + argc});
+        if (args[0] == e.name) return e.run({args.begin() + 1, args.end()});
     return Usage();
 }
+
+#ifdef _WIN32
+// Arguments arrive as UTF-16 and are handed on as UTF-8, so paths with any characters work.
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) args.push_back(orvane::ToUtf8(argv[i]));
+    return Run(args);
+}
+#else
+int main(int argc, char** argv) { return Run({argv + 1, argv + argc}); }
+#endif
