@@ -21,7 +21,9 @@ unix_path() {
 # Lines of a list file without comments and blank lines.
 entries() { grep -v -e '^[[:space:]]*#' -e '^[[:space:]]*$' "$1" || true; }
 
-"$here/wine-run.sh" regedit /S "Z:${root//\//\\}\\sample\\workstation.reg" </dev/null >/dev/null 2>&1
+for reg in workstation.reg wine-fonts.reg; do
+  "$here/wine-run.sh" regedit /S "Z:${root//\//\\}\\sample\\$reg" </dev/null >/dev/null 2>&1
+done
 
 while IFS= read -r folder; do
   mkdir -p "$(unix_path "$folder")"

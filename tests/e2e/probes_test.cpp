@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 #include <vector>
 
 #include "GuiDriver.h"
 #include "OrvaneProcess.h"
 #include "platform/win32/Handle.h"
+#include "core/Text.h"
 #include "shell/ControlIds.h"
 
 namespace orvane {
@@ -233,6 +235,30 @@ TEST(FilesTab, FindsEachFileWhereTheSampleKeepsIt) {
         EXPECT_EQ(pathBox, path.find(L'\\') == std::wstring::npos ? gui + path : path) << i;
         EXPECT_NE(text.find(tabs[i].excerpt), std::wstring::npos) << i;
     }
+}
+
+// The sample names only loopback servers, in both files, in several spellings: each is pinged once,
+// in sorted order, and answers.
+TEST(ServersTab, PingsEveryServerOfBothFilesOnce) {
+    TOrvaneProcess app;
+    ASSERT_TRUE(app.Main());
+    gui::SelectTab(app.Control(ids::pgMain), 3);
+    for (int press = 0; press < 2; ++press) {
+        gui::ClickAndWait(app.Control(ids::bbtPing), 120000);
+        const std::vector<std::wstring> rows = gui::ListViewRows(app.Control(ids::vlPing));
+        const std::vector<std::pair<std::wstring, std::wstring>> expected = {
+            {L"127.0.0.1", L"127.0.0.1"}, {L"127.0.0.2", L"127.0.0.2"}, {L"127.0.0.3", L"127.0.0.3"},
+            {L"localhost", L"127.0.0.1"}};
+        ASSERT_EQ(rows.size(), expected.size()) << "press " << press;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            const std::wregex reply(expected[i].first + L"=Reply from " + expected[i].second +
+                                    L": bytes=32 time=(<1|[0-9]+)ms TTL=[0-9]+");
+            EXPECT_TRUE(std::regex_match(rows[i], reply)) << ToUtf8(rows[i]);
+        }
+    }
+    EXPECT_EQ(gui::WaitForMessageBox(app.Pid(), 0), nullptr);
+    EXPECT_EQ(gui::Text(app.Control(ids::edtFileFirst)), L"C:\\Program Files (x86)\\SAP\\FrontEnd\\SAPgui\\saplogon.ini")
+        << "the ping runs the file search first";
 }
 
 // An existing folder goes to the shell (no message); a missing one is reported with its path.

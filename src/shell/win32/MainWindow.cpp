@@ -4,12 +4,16 @@
 
 #include "probes/ConfigurationFiles.h"
 #include "probes/EnvironmentVariables.h"
+#include "platform/win32/Pinger_win32.h"
+#include "platform/win32/ProfileReader_win32.h"
 #include "probes/FoldersAndTools.h"
+#include "probes/ServerPing.h"
 #include "probes/VersionsReport.h"
 #include "shell/ControlIds.h"
 #include "shell/MainWindowTexts.h"
 #include "winui/Controls.h"
 #include "winui/Dpi.h"
+#include "winui/TextView.h"
 
 namespace orvane {
 
@@ -17,6 +21,10 @@ namespace {
 
 constexpr wchar_t kMainClass[] = L"TfrmMain";
 constexpr wchar_t kPageClass[] = L"OrvanePage";
+
+// How each file tab's viewer colours its file, in tab order.
+constexpr TSyntaxLanguage kFileLanguages[] = {TSyntaxLanguage::Ini, TSyntaxLanguage::Ini, TSyntaxLanguage::Ini,
+                                              TSyntaxLanguage::Xml, TSyntaxLanguage::None, TSyntaxLanguage::Xml};
 
 // Design sizes at 96 dpi.
 constexpr int kClientWidth = 635, kClientHeight = 382;
@@ -224,9 +232,7 @@ void TfrmMain::CreateControls() {
         winui::TabAdd(fileTabs, i, texts::kFileTabs[i]);
         filePages_[i] = Add(fileTabs, fileTabFirst + i, kPageClass, L"", page, WS_EX_CONTROLPARENT);
         Add(filePages_[i], edtFileFirst + i, L"EDIT", L"", WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
-        Add(filePages_[i], synMemFirst + i, L"EDIT", L"",
-            WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
-            WS_EX_CLIENTEDGE);
+        controls_[synMemFirst + i] = winui::CreateTextView(filePages_[i], synMemFirst + i, kFileLanguages[i]);
     }
 
     Add(mainPages_[3], bbtPing, L"BUTTON", texts::kPing, button);
@@ -412,8 +418,19 @@ void TfrmMain::bbtSearchFilesClick() {
 
 void TfrmMain::bbtPingClick() {
     RunCommand(*this, CommandCursor::Busy, [&] {
-        winui::ListViewClear(Ctl(ids::vlPing));
+        const HWND grid = Ctl(ids::vlPing);
+        winui::ListViewClear(grid);
         SearchFiles();
+
+        const win32::TWin32ProfileReader profiles;
+        const TServerSources sources{files_, profiles, fileReader_, ansi_};
+        GatherServerNames(sources, FSAPLOGON_INI_FilePath, FSAPUILANDSCAPE_XML_FilePath, *FServeurs);
+
+        win32::TWin32Pinger pinger(PingQueryText);
+        PingServers(pinger, FServeurs->Names(), [grid](const std::wstring& name, const std::wstring& reply) {
+            winui::ListViewAddRow(grid, name + L"=" + reply);
+            UpdateWindow(grid);  // each row shows as soon as its server has answered
+        });
     });
 }
 

@@ -1,0 +1,321 @@
+#include "update/win32/Cabinet_win32.h"
+
+#include <windows.h>
+
+#include <fcntl.h>
+#include <fdi.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <unordered_map>
+
+#include "core/Text.h"
+#include "platform/win32/FileWriter_win32.h"
+#include "platform/win32/Handle.h"
+#include "platform/win32/Win32Platform.h"
+#include "update/CabinetCheck.h"
+#include "update/PathHelpers.h"
+
+namespace orvane {
+
+namespace {
+
+using win32::unique_hfile;
+using win32::unique_hmodule;
+
+// One file the extractor works on through the callbacks: the cabinet itself, or a member being written.
+struct TFdiFile {
+    unique_hfile handle;
+    bool member = false;
+    std::wstring path;
+    std::uint64_t declared = 0;
+    std::uint64_t written = 0;
+};
+
+// State of one extraction. The file callbacks carry no user pointer, so they find it through the
+// calling thread: each thread can run its own extraction.
+struct TExtraction {
+    std::wstring target;
+    const IAnsiCodePage* ansi = nullptr;
+    std::string cabinetAnsiPath;  // what the extractor asks to open for the cabinet
+    std::wstring cabinetPath;     // and what is opened then
+    std::unordered_map<TFdiFile*, std::unique_ptr<TFdiFile>> files;
+    bool failed = false;
+    win32::TWin32FileWriter folders;
+
+    TFdiFile* Find(INT_PTR hf) {
+        const auto it = files.find(reinterpret_cast<TFdiFile*>(hf));
+        return it == files.end() ? nullptr : it->second.get();
+    }
+    INT_PTR Add(std::unique_ptr<TFdiFile> file) {
+        TFdiFile* key = file.get();
+        files.emplace(key, std::move(file));
+        return reinterpret_cast<INT_PTR>(key);
+    }
+    // Closes the file; a member that was not finished is deleted, so nothing truncated looks complete.
+    void Drop(TFdiFile* file, bool complete) {
+        const auto it = files.find(file);
+        if (it == files.end()) return;
+        const std::unique_ptr<TFdiFile> owned = std::move(it->second);
+        files.erase(it);
+        owned->handle.reset();
+        if (owned->member && !complete) DeleteFileW(owned->path.c_str());
+    }
+};
+
+thread_local TExtraction* tCurrent = nullptr;
+
+std::wstring FullPathName(const std::wstring& path) {
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (length == 0) return path;
+        if (length < full.size()) {
+            full.resize(length);
+            return full;
+        }
+        full.resize(length + 1);
+    }
+}
+
+std::string ToAnsi(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int size =
+        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+FNALLOC(FdiAlloc) {
+    return std::malloc(cb);
+}
+
+FNFREE(FdiFree) {
+    std::free(pv);
+}
+
+// The extractor only ever gets the cabinet, read-only; it never opens files of its own choosing.
+FNOPEN(FdiOpen) {
+    TExtraction* x = tCurrent;
+    if (!x || !pszFile || (oflag & (_O_WRONLY | _O_RDWR | _O_CREAT | _O_TRUNC | _O_APPEND))) return -1;
+    if (x->cabinetAnsiPath != pszFile) return -1;
+    auto file = std::make_unique<TFdiFile>();
+    file->handle.reset(CreateFileW(x->cabinetPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file->handle) return -1;
+    return x->Add(std::move(file));
+}
+
+FNREAD(FdiRead) {
+    TFdiFile* file = tCurrent ? tCurrent->Find(hf) : nullptr;
+    DWORD read = 0;
+    if (!file || !ReadFile(file->handle.get(), pv, cb, &read, nullptr)) return static_cast<UINT>(-1);
+    return read;
+}
+
+FNWRITE(FdiWrite) {
+    TFdiFile* file = tCurrent ? tCurrent->Find(hf) : nullptr;
+    if (!file || !file->member) return static_cast<UINT>(-1);
+    // Never more than the member declared: corrupt data must not fill the disk.
+    if (file->written + cb > file->declared) return static_cast<UINT>(-1);
+    DWORD written = 0;
+    if (!WriteFile(file->handle.get(), pv, cb, &written, nullptr)) return static_cast<UINT>(-1);
+    file->written += written;
+    return written;
+}
+
+FNCLOSE(FdiClose) {
+    TExtraction* x = tCurrent;
+    TFdiFile* file = x ? x->Find(hf) : nullptr;
+    if (!file) return -1;  // the extractor closes handles it never got after an abort
+    x->Drop(file, false);
+    return 0;
+}
+
+FNSEEK(FdiSeek) {
+    TFdiFile* file = tCurrent ? tCurrent->Find(hf) : nullptr;
+    LARGE_INTEGER distance, position;
+    distance.QuadPart = dist;
+    const DWORD method = seektype == SEEK_CUR ? FILE_CURRENT : seektype == SEEK_END ? FILE_END : FILE_BEGIN;
+    if (!file || !SetFilePointerEx(file->handle.get(), distance, &position, method) || position.QuadPart > 0x7FFFFFFF)
+        return -1;
+    return static_cast<LONG>(position.QuadPart);
+}
+
+bool StampFile(HANDLE file, USHORT date, USHORT time) {
+    FILETIME utc;
+    if (date == 0 && time == 0) {
+        GetSystemTimeAsFileTime(&utc);
+    } else {
+        FILETIME localTicks;
+        SYSTEMTIME local, universal;
+        // An impossible stored date leaves the time of writing in place.
+        if (!DosDateTimeToFileTime(date, time, &localTicks) || !FileTimeToSystemTime(&localTicks, &local) ||
+            !TzSpecificLocalTimeToSystemTime(nullptr, &local, &universal) || !SystemTimeToFileTime(&universal, &utc))
+            return true;
+    }
+    return SetFileTime(file, nullptr, nullptr, &utc) != FALSE;
+}
+
+INT_PTR CopyFileEvent(TExtraction& x, const FDINOTIFICATION& n) {
+    const TCabinetMember member{
+        n.psz1 ? n.psz1 : "", static_cast<std::uint32_t>(n.cb), 0, 0, 0, 0, static_cast<std::uint16_t>(n.attribs)};
+    const auto destination = CabinetDestination(x.target, MemberNameText(member, *x.ansi));
+    if (!destination) {
+        x.failed = true;
+        return -1;
+    }
+    std::wstring folder = destination->folder;
+    if (x.target.empty()) folder = DirectoryPart(FullPathName(destination->file));
+    if (!folder.empty() && !IsExistingDirectory(x.folders, folder)) CreateDirectoryChain(x.folders, folder);
+
+    auto file = std::make_unique<TFdiFile>();
+    file->member = true;
+    file->path = destination->file;
+    file->declared = static_cast<std::uint32_t>(n.cb);
+    file->handle.reset(
+        CreateFileW(file->path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file->handle) {
+        x.failed = true;
+        return -1;
+    }
+    return x.Add(std::move(file));
+}
+
+INT_PTR CloseFileEvent(TExtraction& x, const FDINOTIFICATION& n) {
+    TFdiFile* file = x.Find(n.hf);
+    if (!file || !file->member) {
+        x.failed = true;
+        return FALSE;
+    }
+    // The extractor also reports members cut short by corrupt data as closed.
+    const bool complete = file->written == file->declared && StampFile(file->handle.get(), n.date, n.time);
+    x.Drop(file, complete);
+    if (!complete) x.failed = true;
+    return complete ? TRUE : FALSE;
+}
+
+FNFDINOTIFY(FdiNotify) {
+    TExtraction* x = tCurrent;
+    if (!x || !pfdin) return -1;
+    switch (fdint) {
+        case fdintCOPY_FILE:
+            return CopyFileEvent(*x, *pfdin);
+        case fdintCLOSE_FILE_INFO:
+            return CloseFileEvent(*x, *pfdin);
+        case fdintNEXT_CABINET:
+            // Updates never come as cabinet sets; answering anything else makes the extractor ask again.
+            x->failed = true;
+            return -1;
+        default:
+            return 0;
+    }
+}
+
+using FDICreateFn = decltype(&FDICreate);
+using FDIIsCabinetFn = decltype(&FDIIsCabinet);
+using FDICopyFn = decltype(&FDICopy);
+using FDIDestroyFn = decltype(&FDIDestroy);
+
+template <typename Fn>
+Fn Lookup(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+}
+
+// The system's own copy, never one planted beside the program.
+unique_hmodule LoadCabinetLibrary() {
+    wchar_t system[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return unique_hmodule();
+    return unique_hmodule(LoadLibraryW((std::wstring(system, length) + L"\\cabinet.dll").c_str()));
+}
+
+TCabinetCheck CheckOpenedCabinet(HANDLE file) {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size)) return {};
+    const CabinetReader read = [file](std::uint64_t offset, void* out, size_t count) {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        DWORD got = 0;
+        return count <= 0xFFFFFFFFu && SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+               ReadFile(file, out, static_cast<DWORD>(count), &got, nullptr) && got == count;
+    };
+    return CheckCabinet(read, static_cast<std::uint64_t>(size.QuadPart));
+}
+
+// Closes whatever the extractor left open; unfinished members go.
+struct TCurrentScope {
+    explicit TCurrentScope(TExtraction& x) : previous(tCurrent) { tCurrent = &x; }
+    ~TCurrentScope() {
+        TExtraction* x = tCurrent;
+        while (!x->files.empty()) x->Drop(x->files.begin()->first, false);
+        tCurrent = previous;
+    }
+    TExtraction* previous;
+};
+
+struct HfdiCloser {
+    FDIDestroyFn destroy;
+    HFDI context;
+    bool destroyed = false;
+    ~HfdiCloser() {
+        if (context && !destroyed) destroy(context);
+    }
+};
+
+}  // namespace
+
+int ExtractCabinet(const std::wstring& cabinet, const std::wstring& target, const IAnsiCodePage& ansi) {
+    // Held open without write sharing until the end, so the file cannot change after its check.
+    const unique_hfile checked(CreateFileW(cabinet.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!checked) return -1;
+    const TCabinetCheck check = CheckOpenedCabinet(checked.get());
+    if (!check.ok || FirstUnsafeMember(check, ansi)) return -1;
+
+    const unique_hmodule library = LoadCabinetLibrary();
+    if (!library) return -1;
+    const auto create = Lookup<FDICreateFn>(library.get(), "FDICreate");
+    const auto isCabinet = Lookup<FDIIsCabinetFn>(library.get(), "FDIIsCabinet");
+    const auto copy = Lookup<FDICopyFn>(library.get(), "FDICopy");
+    const auto destroy = Lookup<FDIDestroyFn>(library.get(), "FDIDestroy");
+    if (!create || !isCabinet || !copy || !destroy) return -1;
+
+    TExtraction x;
+    // A folder without its "\" would glue the member names to its last part.
+    x.target = WithBackslash(target);
+    x.ansi = &ansi;
+    x.cabinetPath = FullPathName(cabinet);
+    const std::string name = ToAnsi(FileNamePart(x.cabinetPath));
+    std::string folder = ToAnsi(DirectoryPart(x.cabinetPath) + L"\\");
+    x.cabinetAnsiPath = folder + name;
+    const TCurrentScope scope(x);
+
+    ERF error = {};
+    HfdiCloser context{destroy,
+                       create(FdiAlloc, FdiFree, FdiOpen, FdiRead, FdiWrite, FdiClose, FdiSeek, cpu80386, &error)};
+    if (!context.context) return -1;
+
+    bool ok = false;
+    const INT_PTR probe = FdiOpen(x.cabinetAnsiPath.data(), _O_BINARY | _O_RDONLY, 0);
+    if (probe != -1) {
+        FDICABINETINFO info = {};
+        const bool isCab = isCabinet(context.context, probe, &info) != FALSE;
+        FdiClose(probe);
+        if (isCab) {
+            std::string cabinetName = name;
+            ok = copy(context.context, cabinetName.data(), folder.data(), 0, FdiNotify, nullptr, nullptr) != FALSE;
+        }
+    }
+    context.destroyed = true;
+    if (!destroy(context.context)) ok = false;
+    return ok && !x.failed ? 0 : -1;
+}
+
+int ExtractCabinet(const std::wstring& cabinet, const std::wstring& target) {
+    return ExtractCabinet(cabinet, target, win32::TWin32AnsiCodePage());
+}
+
+}  // namespace orvane

@@ -1,0 +1,43 @@
+#include "update/win32/UpdateServices_win32.h"
+
+#include "update/HostProbes.h"
+
+namespace orvane {
+
+win32::KnownFolderRoute UpdateKnownFolderRoute(const ISystemVersion& system) {
+    return [&system](KnownFolder folder) {
+        using Kind = win32::KnownFolderRequest::Kind;
+        const auto ids = IdsOfKnownFolder(folder);
+        if (!ids) return win32::KnownFolderRequest{};
+        switch (ChooseKnownFolderQuery(system.Reported())) {
+            case KnownFolderQuery::Csidl:
+                return win32::KnownFolderRequest{Kind::Csidl, ids->csidl, ids->folderId};
+            case KnownFolderQuery::FolderId:
+                return win32::KnownFolderRequest{Kind::FolderId, ids->csidl, ids->folderId};
+            case KnownFolderQuery::None:
+                break;
+        }
+        return win32::KnownFolderRequest{};
+    };
+}
+
+TWin32UpdateServices::TWin32UpdateServices(HWND owner) : folders_(UpdateKnownFolderRoute(system_)), dialogs_(owner) {}
+
+TWebUpdateServices TWin32UpdateServices::Services() {
+    TWebUpdateServices s;
+    s.folders = &folders_;
+    s.environment = &environment_;
+    s.registry = &registry_;
+    s.store = &store_;
+    s.files = &files_;
+    s.fileTimes = &fileTimes_;
+    s.ansi = &ansi_;
+    s.clock = &clock_;
+    s.locale = &locale_;
+    s.errors = &errors_;
+    s.dialogs = &dialogs_;
+    s.system = &system_;
+    return s;
+}
+
+}  // namespace orvane

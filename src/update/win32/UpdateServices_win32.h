@@ -1,0 +1,45 @@
+#pragma once
+
+#include <windows.h>
+
+#include "platform/win32/Clock_win32.h"
+#include "platform/win32/FileTimes_win32.h"
+#include "platform/win32/FileWriter_win32.h"
+#include "platform/win32/InternetErrors_win32.h"
+#include "platform/win32/KnownFolders_win32.h"
+#include "platform/win32/LocaleFormat_win32.h"
+#include "platform/win32/RegistryStore_win32.h"
+#include "platform/win32/SystemVersion_win32.h"
+#include "platform/win32/Win32Platform.h"
+#include "update/WebUpdate.h"
+
+namespace orvane {
+
+// The user's folders asked for as the host probes decide from the reported system version.
+win32::KnownFolderRoute UpdateKnownFolderRoute(const ISystemVersion& system);
+
+// Every Windows service the update engine uses, owned in one place; Services() wires an engine.
+class TWin32UpdateServices {
+public:
+    explicit TWin32UpdateServices(HWND owner = nullptr);
+    TWin32UpdateServices(const TWin32UpdateServices&) = delete;
+    TWin32UpdateServices& operator=(const TWin32UpdateServices&) = delete;
+
+    TWebUpdateServices Services();
+
+private:
+    win32::TWin32SystemVersion system_;
+    win32::TWin32KnownFolders folders_;
+    win32::TWin32Environment environment_;
+    win32::TWin32Registry registry_;
+    win32::TWin32RegistryStore store_;
+    win32::TWin32FileWriter files_;
+    win32::TWin32FileTimes fileTimes_;
+    win32::TWin32AnsiCodePage ansi_;
+    win32::TWin32Clock clock_;
+    win32::TWin32LocaleFormat locale_;
+    win32::TWin32InternetErrors errors_;
+    win32::TWin32Dialogs dialogs_;
+};
+
+}  // namespace orvane

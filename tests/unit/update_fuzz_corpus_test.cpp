@@ -1,0 +1,74 @@
+// Replays the update fuzzers' kept inputs (fuzz/corpus/<target>/) with the properties the fuzzers
+// check, so a regression shows in every build, under Wine and the sanitizers too.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "core/Text.h"
+#include "platform/CodePage.h"
+#include "update/CabinetCheck.h"
+#include "update/ControlFile.h"
+#include "update/ControlFileJson.h"
+
+namespace orvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Input {
+    std::string name, bytes;
+};
+
+std::vector<Input> Corpus(const char* target) {
+    const fs::path folder = fs::path(__FILE__).parent_path() / "../../fuzz/corpus" / target;
+    std::vector<Input> inputs;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        inputs.push_back({entry.path().filename().string(),
+                          std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>())});
+    }
+    return inputs;
+}
+
+TEST(UpdateFuzzCorpus, ControlFilesReadWhole) {
+    const TWindows1252 ansi;
+    const auto inputs = Corpus("control_file_fuzz");
+    EXPECT_FALSE(inputs.empty());
+    for (const Input& input : inputs) {
+        SCOPED_TRACE(input.name);
+        const TControlFile file = TControlFile::FromBytes(input.bytes, ansi);
+        for (const TControlFile::Section& section : file.Sections()) {
+            EXPECT_TRUE(file.HasSection(LowerCaseAscii(section.name)));
+            for (const TControlFile::Key& key : section.keys)
+                EXPECT_TRUE(file.Find(UpperCaseAscii(section.name), LowerCaseAscii(key.name)));
+        }
+        const TControlFileValues values = ReadControlFileValues(file, L"FR");
+        EXPECT_FALSE(ControlFileJson(values, FileEntriesAsWritten(values)).empty());
+    }
+}
+
+TEST(UpdateFuzzCorpus, CabinetChecksKeepTheirPromises) {
+    const TWindows1252 ansi;
+    const auto inputs = Corpus("cabinet_check_fuzz");
+    EXPECT_FALSE(inputs.empty());
+    for (const Input& input : inputs) {
+        SCOPED_TRACE(input.name);
+        const TCabinetCheck check = CheckCabinetBytes(input.bytes);
+        EXPECT_EQ(check.ok, check.reason.empty());
+        if (!check.ok) continue;
+        for (const TCabinetMember& m : check.members) {
+            EXPECT_LE(m.name.size(), 255u);
+            EXPECT_TRUE(m.folderIndex < check.folderCount || m.folderIndex >= 0xFFFD);
+            const auto destination = CabinetDestination(L"C:\\target\\", MemberNameText(m, ansi));
+            if (!destination) continue;
+            EXPECT_EQ(destination->file.rfind(L"C:\\target\\", 0), 0u);
+            EXPECT_EQ(destination->file.find(L"\\..\\"), std::wstring::npos);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace orvane
