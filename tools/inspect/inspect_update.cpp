@@ -12,6 +12,11 @@
 #include "update/ControlFile.h"
 #include "update/ControlFileJson.h"
 
+#ifdef _WIN32
+#include "update/WebUpdate.h"
+#include "update/win32/UpdateServices_win32.h"
+#endif
+
 namespace orvane::inspect {
 
 namespace {
@@ -52,7 +57,17 @@ int Control(const std::vector<std::string>& args) {
     }
     const std::string bytes{std::istreambuf_iterator<char>(in), {}};
     const TControlFileValues values = ReadControlFileValues(TControlFile::FromBytes(bytes, SystemAnsiCodePage()), L"");
-    std::fputs(ControlFileJson(values, FileEntriesAsWritten(values)).c_str(), stdout);
+#ifdef _WIN32
+    // As the engine would build them on this workstation: folder prefixes expanded.
+    TWin32UpdateServices services;
+    TWebUpdate engine(services.Services());
+    std::vector<TFileDescription> entries;
+    for (const auto& file : values.files)
+        entries.push_back(MakeFileDescription(file, [&](const std::wstring& v) { return engine.ExpandPrefixes(v); }));
+#else
+    const std::vector<TFileDescription> entries = FileEntriesAsWritten(values);
+#endif
+    std::fputs(ControlFileJson(values, entries).c_str(), stdout);
     return 0;
 }
 
