@@ -24,18 +24,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-void AppendWide(std::wstring& out, char32_t cp) {
-    if constexpr (sizeof(wchar_t) == 2) {
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out += static_cast<wchar_t>(0xD800 + (cp >> 10));
-            out += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
-            return;
-        }
-    }
-    out += static_cast<wchar_t>(cp);
-}
-
 wchar_t AsciiUpper(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c; }
 wchar_t AsciiLower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + 32) : c; }
 
@@ -85,11 +73,11 @@ std::wstring FromUtf8(std::string_view text) {
         static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
         if (ok && (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
         if (!ok) {
-            AppendWide(out, kReplacement);
+            AppendUtf16(out, kReplacement);
             ++i;
             continue;
         }
-        AppendWide(out, cp);
+        AppendUtf16(out, cp);
         i += extra + 1;
     }
     return out;
@@ -140,6 +128,43 @@ std::wstring LowerCaseAscii(std::wstring_view text) {
 std::wstring WithBackslash(std::wstring text) {
     if (!text.empty() && text.back() != L'\\') text += L'\\';
     return text;
+}
+
+void AppendUtf16(std::wstring& out, char32_t cp) {
+    if constexpr (sizeof(wchar_t) == 2) {
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out += static_cast<wchar_t>(0xD800 + (cp >> 10));
+            out += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
+            return;
+        }
+    }
+    out += static_cast<wchar_t>(cp);
+}
+
+std::wstring DecodeUtf16(std::string_view bytes, bool bigEndian) {
+    auto unit = [&](size_t i) -> char32_t {
+        const auto a = static_cast<unsigned char>(bytes[2 * i]);
+        const auto b = static_cast<unsigned char>(bytes[2 * i + 1]);
+        return bigEndian ? (a << 8 | b) : (b << 8 | a);
+    };
+    std::wstring out;
+    out.reserve(bytes.size() / 2 + 1);
+    const size_t units = bytes.size() / 2;
+    for (size_t k = 0; k < units; ++k) {
+        const char32_t u = unit(k);
+        if (u >= 0xD800 && u <= 0xDBFF && k + 1 < units) {
+            const char32_t v = unit(k + 1);
+            if (v >= 0xDC00 && v <= 0xDFFF) {
+                AppendUtf16(out, 0x10000 + ((u - 0xD800) << 10) + (v - 0xDC00));
+                ++k;
+                continue;
+            }
+        }
+        AppendUtf16(out, (u >= 0xD800 && u <= 0xDFFF) ? kReplacement : u);
+    }
+    if (bytes.size() % 2) AppendUtf16(out, kReplacement);
+    return out;
 }
 
 } // namespace orvane

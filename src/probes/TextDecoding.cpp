@@ -8,43 +8,6 @@ namespace {
 
 constexpr wchar_t kReplacement = 0xFFFD;
 
-void AppendCodePoint(std::wstring& out, char32_t cp) {
-    if constexpr (sizeof(wchar_t) == 2) {
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out += static_cast<wchar_t>(0xD800 + (cp >> 10));
-            out += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
-            return;
-        }
-    }
-    out += static_cast<wchar_t>(cp);
-}
-
-std::wstring DecodeUtf16(std::string_view bytes, bool bigEndian) {
-    auto unit = [&](size_t i) -> char32_t {
-        const auto a = static_cast<unsigned char>(bytes[i]);
-        const auto b = static_cast<unsigned char>(bytes[i + 1]);
-        return bigEndian ? (a << 8 | b) : (b << 8 | a);
-    };
-    std::wstring out;
-    out.reserve(bytes.size() / 2 + 1);
-    const size_t units = bytes.size() / 2;
-    for (size_t k = 0; k < units; ++k) {
-        const char32_t u = unit(2 * k);
-        if (u >= 0xD800 && u <= 0xDBFF && k + 1 < units) {
-            const char32_t v = unit(2 * k + 2);
-            if (v >= 0xDC00 && v <= 0xDFFF) {
-                AppendCodePoint(out, 0x10000 + ((u - 0xD800) << 10) + (v - 0xDC00));
-                ++k;
-                continue;
-            }
-        }
-        AppendCodePoint(out, (u >= 0xD800 && u <= 0xDFFF) ? char32_t{kReplacement} : u);
-    }
-    if (bytes.size() % 2) out += kReplacement;  // a dangling half unit
-    return out;
-}
-
 // Well-formed UTF-8 (no overlong forms, surrogates or values past U+10FFFF) with at least one
 // multi-byte sequence.
 bool IsNonAsciiUtf8(std::string_view bytes) {

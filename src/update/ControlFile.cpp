@@ -16,39 +16,8 @@ std::wstring_view Trim(std::wstring_view s) {
     return s;
 }
 
-void AppendCodePoint(std::wstring& out, char32_t cp) {
-    if constexpr (sizeof(wchar_t) == 2) {
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out += static_cast<wchar_t>(0xD800 + (cp >> 10));
-            out += static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
-            return;
-        }
-    }
-    out += static_cast<wchar_t>(cp);
-}
-
-std::wstring DecodeUtf16(std::string_view bytes, bool bigEndian) {
-    std::wstring out;
-    out.reserve(bytes.size() / 2);
-    const size_t n = bytes.size() / 2;
-    auto unit = [&](size_t i) -> char32_t {
-        const auto a = static_cast<unsigned char>(bytes[2 * i]), b = static_cast<unsigned char>(bytes[2 * i + 1]);
-        return bigEndian ? (a << 8 | b) : (b << 8 | a);
-    };
-    for (size_t i = 0; i < n; ++i) {
-        const char32_t u = unit(i);
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
-            AppendCodePoint(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDFFF) {
-            out += static_cast<wchar_t>(0xFFFD);
-        } else {
-            out += static_cast<wchar_t>(u);
-        }
-    }
-    return out;
-}
+// A dangling last byte of a UTF-16 file carries no character.
+std::string_view EvenBytes(std::string_view bytes) { return bytes.substr(0, bytes.size() & ~size_t{1}); }
 
 int HexDigit(wchar_t c) {
     if (c >= L'0' && c <= L'9') return c - L'0';
@@ -61,8 +30,8 @@ int HexDigit(wchar_t c) {
 
 std::wstring DecodeControlText(std::string_view bytes, const IAnsiCodePage& ansi) {
     if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") return FromUtf8(bytes.substr(3));
-    if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE") return DecodeUtf16(bytes.substr(2), false);
-    if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFE\xFF") return DecodeUtf16(bytes.substr(2), true);
+    if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE") return DecodeUtf16(EvenBytes(bytes.substr(2)), false);
+    if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFE\xFF") return DecodeUtf16(EvenBytes(bytes.substr(2)), true);
     return ansi.Decode(bytes);
 }
 

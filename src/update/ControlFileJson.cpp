@@ -2,44 +2,14 @@
 
 #include <cstdio>
 
+#include "core/Json.h"
 #include "core/Text.h"
 
 namespace orvane {
 
 namespace {
 
-std::string Quote(const std::wstring& text) {
-    std::string out = "\"";
-    for (const char c : ToUtf8(text)) {
-        const auto u = static_cast<unsigned char>(c);
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (u < 0x20) {
-                    char buf[8];
-                    std::snprintf(buf, sizeof buf, "\\u%04x", u);
-                    out += buf;
-                } else {
-                    out += c;
-                }
-        }
-    }
-    return out + "\"";
-}
+std::string Quote(const std::wstring& text) { return JsonString(text); }
 
 // Writes "name": value pairs of one object, with commas and indentation.
 class Object {
