@@ -18,6 +18,7 @@ needs=(
   /usr/lib/wine/wineserver64:wine64
   Xvfb:xvfb
   xauth:xauth
+  xdpyinfo:x11-utils
   /usr/bin/convert:imagemagick
   /usr/share/wine/fonts/tahoma.ttf:fonts-wine
   /usr/share/fonts/truetype/liberation/LiberationMono-Regular.ttf:fonts-liberation

@@ -394,17 +394,8 @@ void TfrmMain::bbtGetEnvVarClick() {
 
 void TfrmMain::SearchFiles() {
     const TConfigFileSources sources{environment_, registry_, files_, fileReader_, ansi_};
-    TConfigFilePaths paths{FSAPLOGON_INI_FilePath, FSAPUILANDSCAPE_XML_FilePath};
-    // The paths are kept as far as the search got, even when it stops on an error.
-    struct KeepPaths {
-        TConfigFilePaths& from;
-        TfrmMain& to;
-        ~KeepPaths() {
-            to.FSAPLOGON_INI_FilePath = from.FSAPLOGON_INI_FilePath;
-            to.FSAPUILANDSCAPE_XML_FilePath = from.FSAPUILANDSCAPE_XML_FilePath;
-        }
-    } keep{paths, *this};
-    SearchConfigFiles(sources, paths, [this](const TConfigFileView& view) {
+    // An error ends the search where it is; the paths keep what they were set to so far.
+    SearchConfigFiles(sources, FFilePaths, [this](const TConfigFileView& view) {
         const int index = static_cast<int>(view.tab);
         winui::SetText(Ctl(ids::synMemFirst + index), view.text);
         winui::EditScrollToTop(Ctl(ids::synMemFirst + index));
@@ -424,7 +415,8 @@ void TfrmMain::bbtPingClick() {
 
         const win32::TWin32ProfileReader profiles;
         const TServerSources sources{files_, profiles, fileReader_, ansi_};
-        GatherServerNames(sources, FSAPLOGON_INI_FilePath, FSAPUILANDSCAPE_XML_FilePath, *FServeurs);
+        GatherServerNames(sources, FFilePaths.FSAPLOGON_INI_FilePath, FFilePaths.FSAPUILANDSCAPE_XML_FilePath,
+                          *FServeurs);
 
         win32::TWin32Pinger pinger(PingQueryText);
         PingServers(pinger, FServeurs->Names(), [grid](const std::wstring& name, const std::wstring& reply) {

@@ -9,6 +9,7 @@
 
 #include "platform/win32/Handle.h"
 #include "platform/win32/Win32Platform.h"
+#include "probes/ConfigurationFiles.h"
 #include "shell/CommandRunner.h"
 #include "shell/ServerList.h"
 
@@ -69,9 +70,8 @@ private:
     win32::TWin32TextFileReader fileReader_;
     win32::TWin32AnsiCodePage ansi_;
 
-    // Shared by the commands; see the file search and the ping.
-    std::wstring FSAPLOGON_INI_FilePath;
-    std::wstring FSAPUILANDSCAPE_XML_FilePath;
+    // FSAPLOGON_INI_FilePath and FSAPUILANDSCAPE_XML_FilePath: set by the file search, read by the ping.
+    TConfigFilePaths FFilePaths;
     std::unique_ptr<TServerList> FServeurs;
 };
 
