@@ -126,8 +126,10 @@ bool WaitIdle(HWND window, DWORD timeoutMs) {
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
 void ClickAndWait(HWND button, DWORD timeoutMs) {
-    Click(button);
-    WaitIdle(button, timeoutMs);
+    // Sent, not posted: the call returns once the button's command has run. A posted click followed
+    // by a check for idleness could be overtaken by that check, since sent messages go first.
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, timeoutMs, &result);
 }
 
 void SelectTab(HWND tab, int index) {
@@ -225,6 +227,8 @@ std::wstring MessageBoxText(HWND box) {
 
 void PressOk(HWND box) {
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    // Until the box is gone, a check for idleness would be answered by its modal loop.
+    for (const DWORD start = GetTickCount(); IsWindow(box) && GetTickCount() - start < 30000;) Sleep(10);
 }
 
 bool SaveScreenshot(HWND window, const std::wstring& path) {

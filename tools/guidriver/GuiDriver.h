@@ -46,6 +46,7 @@ RECT ClientRectIn(HWND control, HWND topLevel);
 // A modal message box of process PID (#32770), waiting up to TIMEOUT ms; nullptr if none.
 HWND WaitForMessageBox(DWORD pid, DWORD timeoutMs);
 std::wstring MessageBoxText(HWND box);
+// Presses OK and returns once the box is gone.
 void PressOk(HWND box);
 
 // Saves what the window shows on the screen as a 24-bit BMP file.
