@@ -24,4 +24,16 @@ wine=$("$here/wine-prefix.sh" --wine)
     "$wine" cmd /c exit 0 </dev/null >/dev/null 2>&1 8>&- || true
   fi
 ) 8>"$WINEPREFIX.server.lock"
-exec "$wine" "$exe" "$@"
+# Wine may start helper processes (the desktop, services) from the program; they inherit its
+# output and outlive it. Whoever reads our output (ctest) would wait for them, so the program
+# writes to files that are passed on once it has ended.
+out=$(mktemp) err=$(mktemp)
+trap 'rm -f "$out" "$err"' EXIT
+"$wine" "$exe" "$@" >"$out" 2>"$err" &
+pid=$!
+trap 'kill "$pid" 2>/dev/null' TERM INT  # a test timing out ends the program too
+status=0
+wait "$pid" || status=$?
+cat "$out"
+cat "$err" >&2
+exit $status
