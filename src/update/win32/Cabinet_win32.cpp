@@ -79,15 +79,6 @@ std::wstring FullPathName(const std::wstring& path) {
     }
 }
 
-std::string ToAnsi(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-    return out;
-}
-
 FNALLOC(FdiAlloc) {
     return std::malloc(cb);
 }
@@ -288,8 +279,10 @@ int ExtractCabinet(const std::wstring& cabinet, const std::wstring& target, cons
     x.target = WithBackslash(target);
     x.ansi = &ansi;
     x.cabinetPath = FullPathName(cabinet);
-    const std::string name = ToAnsi(FileNamePart(x.cabinetPath));
-    std::string folder = ToAnsi(DirectoryPart(x.cabinetPath) + L"\\");
+    // The cabinet's own path goes to FDI in the system's code page, whatever the member names use.
+    const win32::TWin32AnsiCodePage system;
+    const std::string name = system.Encode(FileNamePart(x.cabinetPath));
+    std::string folder = system.Encode(DirectoryPart(x.cabinetPath) + L"\\");
     x.cabinetAnsiPath = folder + name;
     const TCurrentScope scope(x);
 
