@@ -9,13 +9,11 @@ namespace orvane {
 
 namespace {
 
-std::string Quote(const std::wstring& text) { return JsonString(text); }
-
 // Writes "name": value pairs of one object, with commas and indentation.
 class Object {
 public:
     Object(std::string& out, int indent) : out_(out), indent_(indent) { out_ += "{"; }
-    void Text(const char* name, const std::wstring& value) { Key(name) += Quote(value); }
+    void Text(const char* name, const std::wstring& value) { Key(name) += JsonString(value); }
     void Int(const char* name, long long value) { Key(name) += std::to_string(value); }
     void Flag(const char* name, bool value) { Key(name) += value ? "true" : "false"; }
     std::string& Key(const std::string& name) {
