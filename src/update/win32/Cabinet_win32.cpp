@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -242,15 +243,46 @@ unique_hmodule LoadCabinetLibrary() {
     return unique_hmodule(LoadLibraryW((std::wstring(system, length) + L"\\cabinet.dll").c_str()));
 }
 
-TCabinetCheck CheckOpenedCabinet(HANDLE file) {
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file, &size)) return {};
-    const CabinetReader read = [file](std::uint64_t offset, void* out, size_t count) {
+// The check asks for many small pieces, mostly in order (names byte by byte): they come from a
+// window of the file instead of one system call each.
+class TWindowReader {
+public:
+    explicit TWindowReader(HANDLE file) : file_(file), window_(64 * 1024) {}
+
+    bool Read(std::uint64_t offset, void* out, size_t count) {
+        if (count > window_.size()) return ReadAt(offset, out, count) == count;
+        if (offset < start_ || offset - start_ > filled_ || count > filled_ - (offset - start_)) {
+            start_ = offset;
+            filled_ = ReadAt(offset, window_.data(), window_.size());
+            if (count > filled_) return false;
+        }
+        std::memcpy(out, window_.data() + (offset - start_), count);
+        return true;
+    }
+
+private:
+    size_t ReadAt(std::uint64_t offset, void* out, size_t count) {
         LARGE_INTEGER at;
         at.QuadPart = static_cast<LONGLONG>(offset);
         DWORD got = 0;
-        return count <= 0xFFFFFFFFu && SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
-               ReadFile(file, out, static_cast<DWORD>(count), &got, nullptr) && got == count;
+        if (count > 0xFFFFFFFFu || !SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) ||
+            !ReadFile(file_, out, static_cast<DWORD>(count), &got, nullptr))
+            return 0;
+        return got;
+    }
+
+    HANDLE file_;
+    std::vector<unsigned char> window_;
+    std::uint64_t start_ = 0;
+    size_t filled_ = 0;
+};
+
+TCabinetCheck CheckOpenedCabinet(HANDLE file) {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size)) return {};
+    TWindowReader window(file);
+    const CabinetReader read = [&window](std::uint64_t offset, void* out, size_t count) {
+        return window.Read(offset, out, count);
     };
     return CheckCabinet(read, static_cast<std::uint64_t>(size.QuadPart));
 }
