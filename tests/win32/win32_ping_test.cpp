@@ -522,9 +522,9 @@ TEST(WmiPinger, TheEchoStandsInOnlyForAMissingClass) {
         HRESULT connect, query;
         bool echoAsked;
     };
-    for (const Case& c : {Case{"no such class", S_OK, kInvalidClass, true},
-                          Case{"connection refused", kAccessDenied, S_OK, false},
-                          Case{"query refused", S_OK, kInvalidQuery, false}}) {
+    for (const Case& c :
+         {Case{"no such class", S_OK, kInvalidClass, true}, Case{"connection refused", kAccessDenied, S_OK, false},
+          Case{"query refused", S_OK, kInvalidQuery, false}}) {
         TWmiScene scene;
         scene.connectError = c.connect;
         scene.queryError = c.query;
@@ -543,8 +543,9 @@ TEST(WmiPinger, TheEchoStandsInOnlyForAMissingClass) {
                                std::move(echo));
         std::vector<std::wstring> rows;
         const auto run = [&] {
-            PingServers(pinger, {L"srvA", L"srvB", L"srvC"},
-                        [&](const std::wstring& name, const std::wstring& reply) { rows.push_back(name + L"=" + reply); });
+            PingServers(pinger, {L"srvA", L"srvB", L"srvC"}, [&](const std::wstring& name, const std::wstring& reply) {
+                rows.push_back(name + L"=" + reply);
+            });
         };
         if (c.echoAsked) {
             run();

@@ -40,13 +40,13 @@ DWORD RunAsWindows10() {
     const std::wstring name = exe.substr(exe.find_last_of(L"\\/") + 1);
     const std::wstring key = L"Software\\Wine\\AppDefaults\\" + name;
     win32::unique_hkey settings;
-    EXPECT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, settings.put(),
-                              nullptr),
-              ERROR_SUCCESS);
+    EXPECT_EQ(
+        RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, settings.put(), nullptr),
+        ERROR_SUCCESS);
     const wchar_t version[] = L"win10";
-    EXPECT_EQ(RegSetValueExW(settings.get(), L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                             sizeof version),
-              ERROR_SUCCESS);
+    EXPECT_EQ(
+        RegSetValueExW(settings.get(), L"Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version), sizeof version),
+        ERROR_SUCCESS);
 
     SetEnvironmentVariableW(kChildMark, L"1");
     std::wstring command = L"\"" + exe + L"\" --gtest_filter=ProgramManifest.*";
