@@ -1,6 +1,5 @@
 #include "probes/EnvironmentVariables.h"
 
-#include <algorithm>
 #include <map>
 #include <unordered_set>
 

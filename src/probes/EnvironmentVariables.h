@@ -29,7 +29,8 @@ std::wstring EnsureTrailingBackslash(std::wstring text);
 // Always ends; where that search alone would never end, what has been reached so far is returned:
 //  - when the first "%" left has no closing "%" after it;
 //  - when the text comes back to a state it was already in (values naming each other);
-//  - before the text would grow past 32767 characters beyond the given length.
+//  - before the text would grow past 32767 characters beyond the given length, or once the work
+//    done passes a bound far beyond what any real path needs.
 std::wstring ExpandPercentVars(const IEnvironment& env, std::wstring_view text);
 
 }  // namespace orvane
