@@ -66,6 +66,10 @@ private:
         switch (rule.kind) {
             case TComponentKind::ckCopy: {
                 const std::wstring& b = rule.base;
+                if (!IsPlainFileName(b)) {
+                    Log(L"UPD unsafe file name refused : " + f);
+                    return Fail();
+                }
                 if (!sys_.Exists(w + b + L"_new")) return;
                 Log(L"Upd copying file : " + w + b + L"_NEW to " + d + b);
                 placements_.push_back({w + f, d + b});
