@@ -5,6 +5,7 @@
 #include "core/Text.h"
 #include "restarter/HelperParameters.h"
 #include "restarter/HelperRules.h"
+#include "update/ControlFile.h"
 #include "update/PathHelpers.h"
 #include "update/Szdd.h"
 
@@ -271,6 +272,18 @@ private:
 };
 
 }  // namespace
+
+THelperBounds ShortenedBounds(std::string_view settings, const IAnsiCodePage& ansi) {
+    THelperBounds bounds;
+    const TControlFile file = TControlFile::FromBytes(settings, ansi);
+    const auto shorten = [&](const wchar_t* key, unsigned& value) {
+        const std::int32_t n = file.ReadInteger(L"BOUNDS", key, -1);
+        if (n >= 0 && unsigned(n) < value) value = unsigned(n);
+    };
+    shorten(L"waitms", bounds.waitMs);
+    shorten(L"runms", bounds.runMs);
+    return bounds;
+}
 
 void RunHelper(const std::vector<std::wstring>& arguments, IHelperSystem& sys, const THelperBounds& bounds) {
     const auto params = ParseHelperParameters(arguments);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "restarter/HelperSystem.h"
@@ -13,6 +14,9 @@ struct THelperBounds {
     unsigned retries = 10;              // for a file that is locked
     unsigned retryDelayMs = 300;
 };
+
+// The defaults, shortened by [BOUNDS] WAITMS and RUNMS of a settings file; never lengthened.
+THelperBounds ShortenedBounds(std::string_view settings, const IAnsiCodePage& ansi);
 
 // The helper's whole run, from its parameters (without the program name).
 void RunHelper(const std::vector<std::wstring>& arguments, IHelperSystem& system, const THelperBounds& bounds);
