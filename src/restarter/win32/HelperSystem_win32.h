@@ -11,7 +11,10 @@ namespace orvane {
 // The helper's Windows: wide functions throughout, LZ32 and cabinet.dll from the system folder only.
 class TWin32HelperSystem : public IHelperSystem {
 public:
+    // A process created after SINCE (a FILETIME; by default this process's creation) is not the
+    // application, whose id it reuses.
     TWin32HelperSystem();
+    explicit TWin32HelperSystem(unsigned long long since) : ownCreation_(since) {}
 
     LocalTime Now() override;
     void Sleep(unsigned milliseconds) override;
