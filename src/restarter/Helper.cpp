@@ -251,8 +251,10 @@ private:
 
     void RunAction(const TAction& action) {
         const auto code = sys_.RunAndWait(action.program, action.arguments, bounds_.runMs);
-        if (!code) Log(L"Upd program not run or not ended in time: " + action.program);
-        else if (*code != 0) Log(L"Upd program ended with code " + std::to_wstring(*code) + L": " + action.program);
+        if (!code)
+            Log(L"Upd program not run or not ended in time: " + action.program);
+        else if (*code != 0)
+            Log(L"Upd program ended with code " + std::to_wstring(*code) + L": " + action.program);
         sys_.Sleep(500);
         sys_.Delete(action.consumed);
     }

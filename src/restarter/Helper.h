@@ -9,9 +9,9 @@
 namespace orvane {
 
 struct THelperBounds {
-    unsigned waitMs = 2 * 60 * 1000;    // for the application to end
-    unsigned runMs = 10 * 60 * 1000;    // for a delivered program to finish
-    unsigned retries = 10;              // for a file that is locked
+    unsigned waitMs = 2 * 60 * 1000;  // for the application to end
+    unsigned runMs = 10 * 60 * 1000;  // for a delivered program to finish
+    unsigned retries = 10;            // for a file that is locked
     unsigned retryDelayMs = 300;
 };
 

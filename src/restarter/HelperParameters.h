@@ -17,10 +17,10 @@ std::vector<std::wstring> HelperArguments(std::wstring_view processCommandLine);
 
 struct THelperParameters {
     std::uint32_t processId = 0;
-    bool log = false;               // parameter 2 is exactly "L"
-    std::wstring application;       // "null" when nothing is started again
+    bool log = false;                    // parameter 2 is exactly "L"
+    std::wstring application;            // "null" when nothing is started again
     std::wstring applicationParameters;  // a single blank means none
-    std::wstring workFolder;        // ends with "\"
+    std::wstring workFolder;             // ends with "\"
     std::vector<std::wstring> files;
 };
 

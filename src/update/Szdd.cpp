@@ -27,8 +27,8 @@ std::optional<TSzddHeader> ParseSzddHeader(std::string_view file) {
     const auto* b = reinterpret_cast<const unsigned char*>(file.data());
     TSzddHeader header;
     header.missingChar = file[9];
-    header.expandedSize = std::uint32_t(b[10]) | std::uint32_t(b[11]) << 8 | std::uint32_t(b[12]) << 16 |
-                          std::uint32_t(b[13]) << 24;
+    header.expandedSize =
+        std::uint32_t(b[10]) | std::uint32_t(b[11]) << 8 | std::uint32_t(b[12]) << 16 | std::uint32_t(b[13]) << 24;
     return header;
 }
 

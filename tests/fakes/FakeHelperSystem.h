@@ -21,7 +21,7 @@ public:
     std::set<std::wstring> locked;              // upper-cased paths that cannot be renamed or replaced
     std::set<std::wstring> undeletable;
     std::map<std::wstring, std::vector<std::pair<std::wstring, std::string>>> cabinets;  // members by cabinet
-    std::set<std::uint32_t> runningForever;     // processes that never end
+    std::set<std::uint32_t> runningForever;                                              // processes that never end
     std::map<std::wstring, std::uint32_t> exitCodes;  // programs run and their exit code
     bool startFails = false;
 

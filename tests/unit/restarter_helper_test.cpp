@@ -128,8 +128,9 @@ TEST_F(HelperRun, LockedTargetRollsEverythingBack) {
     const Lines log = Log();
     EXPECT_NE(std::find(log.begin(), log.end(), "Upd file in use, cannot replace C:\\App\\core.dll"), log.end());
     EXPECT_NE(std::find(log.begin(), log.end(), "Upd restored C:\\App\\App.exe"), log.end());
-    EXPECT_NE(std::find(log.begin(), log.end(), "UPD install failed: nothing was changed, the installed files are kept"),
-              log.end());
+    EXPECT_NE(
+        std::find(log.begin(), log.end(), "UPD install failed: nothing was changed, the installed files are kept"),
+        log.end());
     EXPECT_EQ(log.back(), "UPD has EXE restarted");
     ExpectNoLeftovers();
 }

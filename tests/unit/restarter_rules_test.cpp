@@ -46,7 +46,8 @@ TEST(HelperCommandLine, DropsTheProgramName) {
 }
 
 TEST(HelperParameters, Reading) {
-    const auto p = ParseHelperParameters({L"1234", L"L", L"C:\\App\\App.exe", L" ", L"C:\\Temp", L"App.exe_NEW", L"x.cab"});
+    const auto p =
+        ParseHelperParameters({L"1234", L"L", L"C:\\App\\App.exe", L" ", L"C:\\Temp", L"App.exe_NEW", L"x.cab"});
     ASSERT_TRUE(p);
     EXPECT_EQ(p->processId, 1234u);
     EXPECT_TRUE(p->log);
@@ -113,15 +114,15 @@ TEST(HelperRules, ComponentKinds) {
 TEST(HelperRules, PlainFileNames) {
     for (const wchar_t* good : {L"App.exe_NEW", L"a b.dll", L"Zoë.txt", L"x.inf"})
         EXPECT_TRUE(IsPlainFileName(good)) << testing::PrintToString(std::wstring(good));
-    for (const wchar_t* bad : {L"", L".", L"..", L"..\\x.exe", L"../x.exe", L"sub\\x.dll", L"C:x.exe", L"C:\\x.exe",
-                               L"\\\\server\\x", L"x.exe:stream", L"CON", L"nul.txt", L"com1", L"x.exe.", L"x ",
-                               L"a*b", L"a?b", L"a\"b", L"a|b", L"a<b"})
+    for (const wchar_t* bad : {L"",           L".",       L"..",        L"..\\x.exe",     L"../x.exe",
+                               L"sub\\x.dll", L"C:x.exe", L"C:\\x.exe", L"\\\\server\\x", L"x.exe:stream",
+                               L"CON",        L"nul.txt", L"com1",      L"x.exe.",        L"x ",
+                               L"a*b",        L"a?b",     L"a\"b",      L"a|b",           L"a<b"})
         EXPECT_FALSE(IsPlainFileName(bad)) << testing::PrintToString(std::wstring(bad));
 }
 
 TEST(HelperRules, ExpandTarget) {
-    const THelperFolders f{L"C:\\Windows", L"C:\\Windows\\system32", L"D:\\Apps\\Tool", L"C:\\Temp\\",
-                           L"\\\\srv\\pf"};
+    const THelperFolders f{L"C:\\Windows", L"C:\\Windows\\system32", L"D:\\Apps\\Tool", L"C:\\Temp\\", L"\\\\srv\\pf"};
     const struct {
         const wchar_t* target;
         const wchar_t* folder;
@@ -134,7 +135,7 @@ TEST(HelperRules, ExpandTarget) {
         {L"{XYZ}\\a", L"{XYZ}\\a\\"},                // unknown names stay
         {L"{APP", L"{APP\\"},
         {L"E:\\Data\\", L"E:\\Data\\"},
-        {L"{{APP}", L"{{APP}\\"},  // a second "{" is part of the name
+        {L"{{APP}", L"{{APP}\\"},    // a second "{" is part of the name
         {L"", L"D:\\Apps\\Tool\\"},  // never the drive's root
     };
     for (const auto& c : cases) {
@@ -160,8 +161,8 @@ TEST(HelperRules, FileLists) {
     EXPECT_EQ(entries[2].file, std::wstring(128, L'x'));
     EXPECT_EQ(entries[2].target, L"");
 
-    for (const char* empty : {"", "[FILES]\nCOUNT=0\nFILE1=a\n", "[FILES]\nCOUNT=-5\nFILE1=a\n",
-                              "[OTHER]\nCOUNT=1\nFILE1=a\n"})
+    for (const char* empty :
+         {"", "[FILES]\nCOUNT=0\nFILE1=a\n", "[FILES]\nCOUNT=-5\nFILE1=a\n", "[OTHER]\nCOUNT=1\nFILE1=a\n"})
         EXPECT_TRUE(ReadFileList(empty, ansi).empty()) << empty;
     // A huge count stops at the first missing entry.
     EXPECT_EQ(ReadFileList("[FILES]\nCOUNT=2147483647\nFILE1=a\nFILE2=b\n", ansi).size(), 2u);

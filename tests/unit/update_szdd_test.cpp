@@ -126,9 +126,12 @@ std::string Mixed(size_t n) {
     const char* words[] = {"SAP ", "logon ", "GUI ", "    ", "\r\n", "wusetup ", "\0\0\0\0", "0123456789"};
     std::string s;
     while (s.size() < n) {
-        if (rng() % 20 == 0) s += RandomBytes(rng() % 300, rng(), 256);
-        else if (rng() % 30 == 0 && s.size() > 5000) s += s.substr(s.size() - 4090 + rng() % 50, rng() % 40);
-        else s += words[rng() % std::size(words)];
+        if (rng() % 20 == 0)
+            s += RandomBytes(rng() % 300, rng(), 256);
+        else if (rng() % 30 == 0 && s.size() > 5000)
+            s += s.substr(s.size() - 4090 + rng() % 50, rng() % 40);
+        else
+            s += words[rng() % std::size(words)];
     }
     s.resize(n);
     return s;
@@ -144,11 +147,13 @@ TEST(Szdd, CompressionRoundTrips) {
         {"shorter than a match", "ab"},
         {"a run", std::string(1000, 'A')},
         {"blanks, as the window starts", std::string(5000, ' ')},
-        {"a period of exactly the window", [] {
+        {"a period of exactly the window",
+         [] {
              std::string unit = RandomBytes(4096, 3, 256);
              return unit + unit + unit;
          }()},
-        {"a period just past the reach", [] {
+        {"a period just past the reach",
+         [] {
              std::string unit = RandomBytes(4079, 4, 256);
              return unit + unit;
          }()},

@@ -59,7 +59,8 @@ int FromResources(const std::string& resFile, const std::string& name, const std
         const std::string type = Field(res, field, at + headerSize);
         const std::string resourceName = Field(res, field, at + headerSize);
         if (type == "#10" && resourceName == name) {
-            const orvane::TSzddResult r = orvane::SzddDecompress(std::string_view(res).substr(at + headerSize, dataSize));
+            const orvane::TSzddResult r =
+                orvane::SzddDecompress(std::string_view(res).substr(at + headerSize, dataSize));
             if (!r.ok()) {
                 std::cerr << name << ": not whole LZ data\n";
                 return 1;
@@ -117,7 +118,7 @@ int main(int argc, char** argv) {
         std::cerr << output << ": cannot be written\n";
         return 1;
     }
-    std::cout << input << ": " << data.size() << " -> " << packed.size() << " bytes, missing character '"
-              << missing << "'\n";
+    std::cout << input << ": " << data.size() << " -> " << packed.size() << " bytes, missing character '" << missing
+              << "'\n";
     return 0;
 }

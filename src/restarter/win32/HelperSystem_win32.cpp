@@ -57,8 +57,8 @@ std::optional<TProcess> Create(const std::wstring& program, const std::wstring& 
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = show;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
-                        nullptr, &startup, &info))
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
+                        &startup, &info))
         return std::nullopt;
     TProcess p;
     p.process.reset(info.hProcess);
@@ -132,7 +132,9 @@ LocalTime TWin32HelperSystem::Now() {
     return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
 }
 
-void TWin32HelperSystem::Sleep(unsigned milliseconds) { ::Sleep(milliseconds); }
+void TWin32HelperSystem::Sleep(unsigned milliseconds) {
+    ::Sleep(milliseconds);
+}
 
 IHelperSystem::TWait TWin32HelperSystem::WaitForProcess(std::uint32_t processId, unsigned timeoutMs) {
     unique_handle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
@@ -145,8 +147,8 @@ IHelperSystem::TWait TWin32HelperSystem::WaitForProcess(std::uint32_t processId,
     return WaitForSingleObject(process.get(), timeoutMs) == WAIT_TIMEOUT ? TWait::wTimedOut : TWait::wEnded;
 }
 
-std::optional<std::uint32_t> TWin32HelperSystem::RunAndWait(const std::wstring& program,
-                                                             const std::wstring& arguments, unsigned timeoutMs) {
+std::optional<std::uint32_t> TWin32HelperSystem::RunAndWait(const std::wstring& program, const std::wstring& arguments,
+                                                            unsigned timeoutMs) {
     const auto p = Create(program, arguments, SW_HIDE);
     if (!p) return std::nullopt;
     if (WaitForSingleObject(p->process.get(), timeoutMs) != WAIT_OBJECT_0) return std::nullopt;  // left running
@@ -203,8 +205,8 @@ std::optional<std::string> TWin32HelperSystem::ReadFile(const std::wstring& path
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > (256 << 20)) return std::nullopt;
     std::string bytes(size_t(size.QuadPart), '\0');
     DWORD read = 0;
-    if (!bytes.empty() && (!::ReadFile(file.get(), bytes.data(), DWORD(bytes.size()), &read, nullptr) ||
-                           read != bytes.size()))
+    if (!bytes.empty() &&
+        (!::ReadFile(file.get(), bytes.data(), DWORD(bytes.size()), &read, nullptr) || read != bytes.size()))
         return std::nullopt;
     return bytes;
 }
@@ -214,12 +216,14 @@ bool TWin32HelperSystem::Exists(const std::wstring& path) {
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool TWin32HelperSystem::Delete(const std::wstring& path) { return DeleteFileW(path.c_str()) != 0; }
+bool TWin32HelperSystem::Delete(const std::wstring& path) {
+    return DeleteFileW(path.c_str()) != 0;
+}
 
 bool TWin32HelperSystem::CopyNew(const std::wstring& from, const std::wstring& to) {
     if (!CopyFileW(from.c_str(), to.c_str(), TRUE)) return false;
-    unique_hfile written(CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                     nullptr));
+    unique_hfile written(
+        CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return written && FlushFileBuffers(written.get());
 }
 
@@ -262,8 +266,8 @@ void TWin32HelperSystem::RemoveTree(const std::wstring& folder) {
         pending.pop_back();
         folders.push_back(current);
         WIN32_FIND_DATAW data;
-        unique_hfind find(FindFirstFileExW((current + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                           nullptr, 0));
+        unique_hfind find(
+            FindFirstFileExW((current + L"*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0));
         if (!find) continue;
         do {
             const std::wstring name = data.cFileName;
@@ -297,8 +301,8 @@ std::optional<IHelperSystem::TExpanded> TWin32HelperSystem::LzExpand(const std::
     in.release();  // LZ32 owns it now and closes it with its handle
     const TLzHandle reader(lz, lzIn);
     const std::wstring target = WithBackslash(folder) + name;
-    const unique_hfile out(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    const unique_hfile out(
+        CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!out) return std::nullopt;
     const LONG size = lz.copy(reader.get(), static_cast<HFILE>(reinterpret_cast<INT_PTR>(out.get())));
     if (size < 0) return std::nullopt;

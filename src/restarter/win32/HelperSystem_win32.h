@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "platform/win32/Win32Platform.h"
 #include "restarter/Helper.h"
 #include "restarter/HelperSystem.h"
-#include "platform/win32/Win32Platform.h"
 
 namespace orvane {
 

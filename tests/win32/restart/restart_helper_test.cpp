@@ -157,13 +157,13 @@ std::string Utf16File(const std::wstring& text) {
 
 struct Case {
     const char* name;
-    const wchar_t* folder;      // the sandbox's folder name: a user folder of any script
-    const wchar_t* pid;         // nullptr: the application's real id
+    const wchar_t* folder;  // the sandbox's folder name: a user folder of any script
+    const wchar_t* pid;     // nullptr: the application's real id
     bool autoRestart = true;
-    unsigned appRunMs = 1500;   // how long the old application keeps running
-    unsigned waitBoundMs = 0;   // 0: the helper's own bound
-    bool lockLibrary = false;   // another process holds lib.dll without write sharing
-    bool truncatedLz = false;   // extra.dl_ is cut short
+    unsigned appRunMs = 1500;  // how long the old application keeps running
+    unsigned waitBoundMs = 0;  // 0: the helper's own bound
+    bool lockLibrary = false;  // another process holds lib.dll without write sharing
+    bool truncatedLz = false;  // extra.dl_ is cut short
     // Expected
     bool installed = true;
     const char* restarted = "v2 started";  // nullptr: nothing started
@@ -183,6 +183,10 @@ const Case kCases[] = {
      "UPD application still running after 1 s: nothing installed, nothing restarted"},
     {"malformed process id", L"orvane-restart-badpid", L"12x4", true, 1500, 0, false, false, false, nullptr, nullptr},
 };
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class RestartHelper : public testing::TestWithParam<Case> {};
 
@@ -218,7 +222,8 @@ TEST_P(RestartHelper, RealProcesses) {
     fs::remove_all(extraction);
     const fs::path helper = work / L"wusetup.exe";
     WriteAll(helper, helperBytes);
-    if (c.waitBoundMs) WriteAll(work / L"wusetup.bounds.ini", "[BOUNDS]\r\nWAITMS=" + std::to_string(c.waitBoundMs) + "\r\n");
+    if (c.waitBoundMs)
+        WriteAll(work / L"wusetup.bounds.ini", "[BOUNDS]\r\nWAITMS=" + std::to_string(c.waitBoundMs) + "\r\n");
 
     const fs::path documents = DocumentsFolder();
     fs::create_directories(documents);
@@ -229,16 +234,15 @@ TEST_P(RestartHelper, RealProcesses) {
     ASSERT_TRUE(application);
     unique_hfile lock;
     if (c.lockLibrary) {
-        lock.reset(CreateFileW((app / L"lib.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                               nullptr));
+        lock.reset(
+            CreateFileW((app / L"lib.dll").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(lock);
     }
 
     // The parameter text as the engine writes it.
     const std::wstring pid = c.pid ? c.pid : std::to_wstring(GetProcessId(application.get()));
     std::wstring appPart = c.autoRestart ? L"\"" + (app / L"App.exe").wstring() + L"\"" : L"null";
-    const std::wstring parameters =
-        pid + L" L " + appPart + L" \" \" \"" + work.wstring() + L"\\\" " + components;
+    const std::wstring parameters = pid + L" L " + appPart + L" \" \" \"" + work.wstring() + L"\\\" " + components;
 
     const unique_handle run = Start(helper, parameters, app);
     ASSERT_TRUE(run);
@@ -281,13 +285,12 @@ TEST_P(RestartHelper, RealProcesses) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, RestartHelper, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<Case>& info) {
-                             std::string name;
-                             for (const char ch : std::string(info.param.name))
-                                 if (std::isalnum(static_cast<unsigned char>(ch))) name += ch;
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, RestartHelper, testing::ValuesIn(kCases), [](const testing::TestParamInfo<Case>& info) {
+    std::string name;
+    for (const char ch : std::string(info.param.name))
+        if (std::isalnum(static_cast<unsigned char>(ch))) name += ch;
+    return name;
+});
 
 }  // namespace
 }  // namespace orvane
