@@ -24,7 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kCorpus = fs::path(__FILE__).parent_path() / "../../../shared/fixtures/cab";
+const fs::path kCorpus = fs::path(ORVANE_FIXTURES) / "cab";
 const fs::path kGcab = ORVANE_GCAB_DIR;
 
 std::string Md5(const fs::path& file) {
