@@ -164,6 +164,7 @@ struct Case {
     unsigned waitBoundMs = 0;  // 0: the helper's own bound
     bool lockLibrary = false;  // another process holds lib.dll without write sharing
     bool truncatedLz = false;  // extra.dl_ is cut short
+    bool cabinet = false;      // pack.cab with members in sub-folders is delivered too
     // Expected
     bool installed = true;
     const char* restarted = "v2 started";  // nullptr: nothing started
@@ -173,15 +174,17 @@ struct Case {
 const Case kCases[] = {
     {"happy path", L"orvane-restart-happy", nullptr},
     {"non-ASCII user folder", L"orvane-restart-Zo\u00eb \u011e\u00fcl \u0416", nullptr},
-    {"null restarts nothing", L"orvane-restart-null", nullptr, false, 1500, 0, false, false, true, nullptr,
+    {"null restarts nothing", L"orvane-restart-null", nullptr, false, 1500, 0, false, false, false, true, nullptr,
      "Upd copying file : "},
-    {"target held open", L"orvane-restart-locked", nullptr, true, 1500, 0, true, false, false, "v1 started",
+    {"cabinet", L"orvane-restart-cabinet", nullptr, true, 1500, 0, false, false, true, true},
+    {"target held open", L"orvane-restart-locked", nullptr, true, 1500, 0, true, false, true, false, "v1 started",
      "UPD install failed: nothing was changed, the installed files are kept"},
-    {"truncated LZ data", L"orvane-restart-truncated", nullptr, true, 1500, 0, false, true, false, "v1 started",
+    {"truncated LZ data", L"orvane-restart-truncated", nullptr, true, 1500, 0, false, true, false, false, "v1 started",
      "Upd lzexpand damaged data in "},
-    {"application never ends", L"orvane-restart-forever", nullptr, true, 60000, 1500, false, false, false, nullptr,
-     "UPD application still running after 1 s: nothing installed, nothing restarted"},
-    {"malformed process id", L"orvane-restart-badpid", L"12x4", true, 1500, 0, false, false, false, nullptr, nullptr},
+    {"application never ends", L"orvane-restart-forever", nullptr, true, 60000, 1500, false, false, false, false,
+     nullptr, "UPD application still running after 1 s: nothing installed, nothing restarted"},
+    {"malformed process id", L"orvane-restart-badpid", L"12x4", true, 1500, 0, false, false, false, false, nullptr,
+     nullptr},
 };
 
 void PrintTo(const Case& c, std::ostream* os) {
@@ -206,11 +209,17 @@ TEST_P(RestartHelper, RealProcesses) {
     WriteAll(app / L"lib.dll", "old library");
     WriteAll(work / L"App.exe_NEW", v2);
     WriteAll(work / L"lib.dll_NEW", "new library");
-    std::wstring components = L"App.exe_NEW lib.dll_NEW";
+    std::wstring components = L"App.exe_NEW";
     const std::string extra = std::string(5000, 'x') + "extra";
     const std::string packedExtra = SzddCompress(extra, 'l');
     WriteAll(work / L"extra.dl_", c.truncatedLz ? packedExtra.substr(0, packedExtra.size() - 30) : packedExtra);
     components += L" extra.dl_";
+    if (c.cabinet) {
+        fs::copy_file(fs::path(ORVANE_GCAB_DIR) / "subfolders-store.cab", work / L"pack.cab");
+        components += L" pack.cab";
+    }
+    // Last, so that a lock on it comes after files that were new and must go again.
+    components += L" lib.dll_NEW";
 
     // The helper as the engine gets it: out of the resource, through LZ32 (by path, so in a folder of
     // the 8-bit code page).
@@ -263,6 +272,12 @@ TEST_P(RestartHelper, RealProcesses) {
     EXPECT_TRUE(ReadAll(app / L"App.exe") == (c.installed ? v2 : v1));
     EXPECT_EQ(ReadAll(app / L"lib.dll"), c.installed ? "new library" : "old library");
     EXPECT_EQ(ReadAll(app / L"extra.dll"), c.installed ? extra : "");
+    if (c.cabinet) {
+        EXPECT_EQ(ReadAll(app / L"top.txt"), c.installed ? "top level file\n" : "");
+        EXPECT_EQ(ReadAll(app / L"sub" / L"dir" / L"nested.txt"), c.installed ? "nested file in sub/dir\n" : "");
+        EXPECT_EQ(fs::exists(work / L"pack.cab"), !c.installed);  // consumed once installed
+        EXPECT_FALSE(fs::exists(work / L"wusetup.staging"));
+    }
     for (const auto& entry : fs::directory_iterator(app))
         EXPECT_EQ(entry.path().filename().wstring().find(L".wusetup-"), std::wstring::npos) << entry.path();
 
