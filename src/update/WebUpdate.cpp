@@ -250,8 +250,11 @@ void TWebUpdate::AddToLog(const std::wstring& s) {
 
 void TWebUpdate::Error() {
     if (!FServices.errors) return;
-    const std::uint32_t code = FServices.errors->LastError();
-    if (code == 0) return;
+    ReportError(FServices.errors->LastError());
+}
+
+void TWebUpdate::ReportError(std::uint32_t code) {
+    if (!FServices.errors || code == 0) return;
     std::wstring text = FServices.errors->Message(code);
     if (code == kInternetExtendedError) {
         text = FServices.errors->LastResponse();
@@ -462,15 +465,6 @@ void TWebUpdate::DoSetAppParamAfter(std::wstring&) {
 }
 void TWebUpdate::DoRestart() {
     NotBuilt("DoRestart");
-}
-int TWebUpdate::StartConnection() {
-    NotBuilt("StartConnection");
-}
-int TWebUpdate::StopConnection() {
-    NotBuilt("StopConnection");
-}
-int TWebUpdate::FTPConnect() {
-    NotBuilt("FTPConnect");
 }
 std::wstring TWebUpdate::GetControlFileURL() {
     NotBuilt("GetControlFileURL");
