@@ -31,11 +31,11 @@ public:
     virtual std::optional<std::uint32_t> QueryNumber(HInternet request, std::uint32_t infoLevel) = 0;
     // False on failure; true with 0 bytes at the end of the data.
     virtual bool Read(HInternet request, void* buffer, std::uint32_t size, std::uint32_t& read) = 0;
-    virtual bool FtpSetCurrentDirectory(HInternet connection, const std::wstring& directory) = 0;
+    virtual bool FtpChangeDirectory(HInternet connection, const std::wstring& directory) = 0;
     // The size the listing gives for a file (the search handle is closed inside); empty when not found.
     virtual std::optional<std::uint64_t> FtpFindFile(HInternet connection, const std::wstring& name,
                                                      std::uint32_t flags) = 0;
-    virtual HInternet FtpOpenFile(HInternet connection, const std::wstring& name, std::uint32_t flags) = 0;
+    virtual HInternet FtpOpen(HInternet connection, const std::wstring& name, std::uint32_t flags) = 0;
     virtual void Close(HInternet handle) = 0;
 };
 

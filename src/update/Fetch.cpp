@@ -267,7 +267,7 @@ TWebUpdate::TRequest TWebUpdate::OpenFtpRequest(void* hfile, const std::wstring&
     if (!FTPDirectory.empty() && !FFTPDirSet) {
         const std::wstring directory = ExpandPrefixes(FTPDirectory);
         DoStatus(974, directory, 3, 0);
-        if (!net->FtpSetCurrentDirectory(hfile, directory)) {
+        if (!net->FtpChangeDirectory(hfile, directory)) {
             DoStatus(975, directory, 3, 8);
             r.stop = true;
             return r;
@@ -277,7 +277,7 @@ TWebUpdate::TRequest TWebUpdate::OpenFtpRequest(void* hfile, const std::wstring&
     const auto listed = net->FtpFindFile(hfile, name, kFtpFindFlags);
     if (!listed) DoStatus(925, L"", 11, static_cast<int>(lastError()));
     expected = listed.value_or(0);
-    r.request = TInternetHandle(net, net->FtpOpenFile(hfile, name, kFtpOpenFlags));
+    r.request = TInternetHandle(net, net->FtpOpen(hfile, name, kFtpOpenFlags));
     if (!r.request) {
         r.error = lastError();
         DoStatus(946, name, 13, static_cast<int>(r.error));

@@ -89,6 +89,7 @@ constexpr StatusEntry kStatusTable[] = {
 
 constexpr int kTextOnlyStatus = 18;
 constexpr std::uint32_t kInternetExtendedError = 12003;
+constexpr std::uint32_t kInternetLoginFailure = 12015;
 constexpr size_t kErrorTextLimit = 2050;
 constexpr int kMaxPrefixExpansions = 64;
 
@@ -259,6 +260,10 @@ void TWebUpdate::ReportError(std::uint32_t code) {
     if (code == kInternetExtendedError) {
         text = FServices.errors->LastResponse();
         if (text.empty()) return;
+    } else if (text.empty() && code == kInternetLoginFailure) {
+        // Some libraries answer a refused FTP log-on with this code instead of the extended one;
+        // the server's own words are still the best explanation.
+        text = FServices.errors->LastResponse();
     }
     if (text.size() > kErrorTextLimit) text.resize(kErrorTextLimit);
     DoStatus(976, text, 1, static_cast<int>(code));

@@ -17,5 +17,6 @@ using Command = int (*)(const std::vector<std::string>& args);
 int Landscape(const std::vector<std::string>& args);  // landscape FILE
 int Checksum(const std::vector<std::string>& args);   // checksum FILE
 int Control(const std::vector<std::string>& args);    // control FILE
+int Fetch(const std::vector<std::string>& args);      // fetch [options] URL FOLDER
 
 } // namespace orvane::inspect

@@ -20,6 +20,7 @@ constexpr Entry kCommands[] = {
     {"landscape", "landscape FILE   what the landscape reader reads, as JSON", orvane::inspect::Landscape},
     {"checksum", "checksum FILE    the update engine's checksums of a file", orvane::inspect::Checksum},
     {"control", "control FILE     what the update engine reads from a control file, as JSON", orvane::inspect::Control},
+    {"fetch", "fetch [options] URL FOLDER   fetches one file as the update engine does", orvane::inspect::Fetch},
 };
 
 int Usage() {
