@@ -143,6 +143,8 @@ def serve(folder, lifetime):
         "https_wrongname": Server("https_wrongname", "127.0.0.1", p["root"], log, USER, PASSWORD, tls("wrongname")),
         "https_expired": Server("https_expired", "127.0.0.1", p["root"], log, USER, PASSWORD, tls("expired")),
         "https_unknownca": Server("https_unknownca", "127.0.0.1", p["root"], log, USER, PASSWORD, tls("unknownca")),
+        "https_unknownca_leafonly": Server("https_unknownca_leafonly", "127.0.0.1", p["root"], log, USER, PASSWORD,
+                                           tls("unknownca_leafonly")),
         "proxy": ProxyServer("proxy", "127.0.0.1", log),
         "proxy_auth": ProxyServer("proxy_auth", "127.0.0.1", log, PROXY_USER, PROXY_PASSWORD),
     }
