@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <wininet.h>
+#include <lzexpand.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -443,5 +444,68 @@ TEST_F(LoopbackTest, ProxyAsksForCredentialsWith407) {
     EXPECT_EQ(QueryNumber(request.get(), HTTP_QUERY_STATUS_CODE), 200u);
     EXPECT_THAT(proxySaw("option"), testing::ElementsAre("", expected));
 }
+
+// ---- LZ files ------------------------------------------------------------------------------
+
+// What the system's LZ functions make of each fixture: Wine takes neither the header's size nor
+// the end of the data into account, and writes the "missing character" into the name unchecked.
+struct LzCase {
+    const char* file;
+    const char* expandedName;  // GetExpandedNameA's answer, after the folder
+    bool lz;                   // LZOpenFileA gives an LZ handle (else a plain file's)
+    const char* expectedFile;  // what the output starts with (under lz/expected/, or lz/)
+    LONG copied;               // LZCopy's result: the bytes written
+};
+
+std::ostream& operator<<(std::ostream& out, const LzCase& c) { return out << c.file; }
+
+class LzFixture : public LoopbackTest, public testing::WithParamInterface<LzCase> {};
+
+TEST_P(LzFixture, ExpandsAsMeasured) {
+    const LzCase& c = GetParam();
+    const auto scratch = std::filesystem::temp_directory_path() / ("lz-" + token_);
+    std::filesystem::create_directories(scratch);
+    std::filesystem::copy_file(Servers().LzFiles() / c.file, scratch / c.file);
+    std::string source = (scratch / c.file).string(), target = (scratch / "expanded.out").string();
+
+    char expanded[261] = {};
+    EXPECT_EQ(GetExpandedNameA(source.data(), expanded), 1);
+    EXPECT_EQ(std::string(expanded), (scratch / "").string() + c.expandedName);
+
+    OFSTRUCT sourceOf{}, targetOf{};
+    INT in = LZOpenFileA(source.data(), &sourceOf, OF_READ);
+    ASSERT_GE(in, 0);
+    EXPECT_EQ(in >= 0x400, c.lz) << "LZ handles start at 0x400";
+    INT out = LZOpenFileA(target.data(), &targetOf, OF_CREATE);
+    ASSERT_GE(out, 0);
+    EXPECT_EQ(LZCopy(in, out), c.copied);
+    LZClose(out);
+    LZClose(in);
+
+    const std::string output = FileBytes(target);
+    const auto expectedPath = Servers().LzFiles() / (c.lz ? "expected" : "") / c.expectedFile;
+    EXPECT_EQ(output.size(), static_cast<std::size_t>(c.copied));
+    EXPECT_TRUE(FileBytes(expectedPath).substr(0, output.size()) == output);
+    std::filesystem::remove_all(scratch);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, LzFixture,
+    testing::Values(LzCase{"readme.txt_", "readme.txt", true, "readme.txt", 3870},
+                    LzCase{"SETUP.IN_", "SETUP.INI", true, "setup.ini", 3372},
+                    LzCase{"big.dl_", "big.dll", true, "big.dll", 150002},
+                    LzCase{"sizelie-big.tx_", "sizelie-big.txt", true, "readme.txt", 3870},
+                    LzCase{"sizelie-small.tx_", "sizelie-small.txt", true, "readme.txt", 3870},
+                    LzCase{"truncated.tx_", "truncated.txt", true, "readme.txt", 1649},
+                    // Not LZ: its expanded name is its own, and a copy gives it unchanged.
+                    LzCase{"notlz.tx_", "notlz.tx_", false, "notlz.tx_", 208},
+                    LzCase{"badchar-backslash.tx_", "badchar-backslash.tx\\", true, "readme.txt", 3870},
+                    LzCase{"badchar-colon.tx_", "badchar-colon.tx:", true, "readme.txt", 3870},
+                    LzCase{"badchar-control.tx_", "badchar-control.tx\x01", true, "readme.txt", 3870}),
+    [](const auto& info) {
+        std::string name = info.param.file;
+        std::replace_if(name.begin(), name.end(), [](char ch) { return !std::isalnum(static_cast<unsigned char>(ch)); }, '_');
+        return name;
+    });
 
 } // namespace
