@@ -102,6 +102,7 @@ def start(folder, fixtures, lifetime):
     stop(folder)
     subprocess.run([sys.executable, os.path.join(HERE, "make-certs.py"), p["certs"]], check=True)
     fill_served_folder(p, fixtures)
+    open(p["log"], "w").close()  # each run's record starts empty
     with open(p["out"], "wb") as out:
         # Detached, and not holding the caller's output open: ctest waits for whoever holds it.
         child = subprocess.Popen([sys.executable, os.path.abspath(__file__), "serve", p["dir"],
