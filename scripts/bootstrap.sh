@@ -27,6 +27,11 @@ needs=(
   /usr/lib/x86_64-linux-gnu/libgmock.a:libgmock-dev
   gcab:gcab
   flock:util-linux
+  /usr/bin/python3:python3
+  /usr/lib/python3/dist-packages/pyftpdlib/__init__.py:python3-pyftpdlib
+  /usr/lib/python3/dist-packages/cryptography/__init__.py:python3-cryptography
+  mscompress:mscompress
+  curl:curl
 )
 
 missing=()

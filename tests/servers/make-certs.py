@@ -7,6 +7,7 @@
   wrongname.pem/.key               leaf for another name, then the CA
   expired.pem/.key                 leaf for 127.0.0.1 that expired in 2021, then the CA
   unknownca.pem/.key               leaf for 127.0.0.1 from a CA nobody trusts, then that CA
+  unknownca_leafonly.pem/.key      the same leaf without its CA
 Kept when already there and valid for another 30 days, so the prefix's trust stays the same CA.
 """
 
@@ -86,7 +87,7 @@ def still_valid(folder):
     except (OSError, ValueError):
         return False
     end = min(ca.not_valid_after, good.not_valid_after).replace(tzinfo=datetime.timezone.utc)
-    return end > NOW + 30 * DAY and os.path.exists(os.path.join(folder, "unknownca.key"))
+    return end > NOW + 30 * DAY and os.path.exists(os.path.join(folder, "unknownca_leafonly.key"))
 
 
 def main():
@@ -106,6 +107,7 @@ def main():
         "unknownca": (make_leaf(other, other_key, "127.0.0.1", ["127.0.0.1"], ["127.0.0.1"], *valid), other),
     }
     leaves["leafonly"] = (leaves["good"][0], None)
+    leaves["unknownca_leafonly"] = (leaves["unknownca"][0], None)
     for role, ((cert, private), issuer) in leaves.items():
         write(os.path.join(folder, role + ".key"),
               private.private_bytes(serialization.Encoding.PEM, serialization.PrivateFormat.TraditionalOpenSSL,

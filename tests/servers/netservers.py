@@ -102,6 +102,7 @@ def start(folder, fixtures, lifetime):
     stop(folder)
     subprocess.run([sys.executable, os.path.join(HERE, "make-certs.py"), p["certs"]], check=True)
     fill_served_folder(p, fixtures)
+    open(p["log"], "w").close()  # each run's record starts empty
     with open(p["out"], "wb") as out:
         # Detached, and not holding the caller's output open: ctest waits for whoever holds it.
         child = subprocess.Popen([sys.executable, os.path.abspath(__file__), "serve", p["dir"],
@@ -143,6 +144,8 @@ def serve(folder, lifetime):
         "https_wrongname": Server("https_wrongname", "127.0.0.1", p["root"], log, USER, PASSWORD, tls("wrongname")),
         "https_expired": Server("https_expired", "127.0.0.1", p["root"], log, USER, PASSWORD, tls("expired")),
         "https_unknownca": Server("https_unknownca", "127.0.0.1", p["root"], log, USER, PASSWORD, tls("unknownca")),
+        "https_unknownca_leafonly": Server("https_unknownca_leafonly", "127.0.0.1", p["root"], log, USER, PASSWORD,
+                                           tls("unknownca_leafonly")),
         "proxy": ProxyServer("proxy", "127.0.0.1", log),
         "proxy_auth": ProxyServer("proxy_auth", "127.0.0.1", log, PROXY_USER, PROXY_PASSWORD),
     }
