@@ -23,7 +23,8 @@ std::optional<TSzddHeader> ReadSzddHeader(std::string_view bytes) {
 }
 
 bool IsUnsafeMissingCharacter(unsigned char c) {
-    return c < 0x20 || c == '\\' || c == ':' || c == '/';
+    // 0 means "no missing character": the name only loses its "_".
+    return (c > 0 && c < 0x20) || c == '\\' || c == ':' || c == '/';
 }
 
 std::wstring ExpandLzFile(ILzExpand& lz, IFileOperations& files, const std::wstring& path) {
