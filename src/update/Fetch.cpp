@@ -174,7 +174,7 @@ bool TWebUpdate::URLGetFile(void* hfile, const std::wstring& url, const std::wst
         DoStatus(917, shownUrl, 2, 1);
         return false;
     }
-    return TransferToTarget(request, requestUrl, tgt, expected, uncompress);
+    return TransferToTarget(request, requestUrl, tgt, tgt + localName, expected, uncompress);
 }
 
 TWebUpdate::TRequest TWebUpdate::OpenHttpRequest(void* hfile, const std::wstring& url) {
@@ -286,11 +286,10 @@ TWebUpdate::TRequest TWebUpdate::OpenFtpRequest(void* hfile, const std::wstring&
 }
 
 bool TWebUpdate::TransferToTarget(TRequest& request, const std::wstring& url, const std::wstring& target,
-                                  std::uint64_t expected, bool uncompress) {
+                                  const std::wstring& local, std::uint64_t expected, bool uncompress) {
     IInternet* net = FServices.internet;
     IFileOperations* files = FServices.fileOps;
     if (!files) throw AppError(L"No file service for downloads");
-    const std::wstring local = target + URLtoFile(url);
 
     const auto temp = files->TempFileName(TempFolder(), L"WUPD");
     if (!temp) throw AppError(L"Cannot create a temporary file in " + TempFolder());

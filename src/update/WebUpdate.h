@@ -292,6 +292,7 @@ protected:
     TRequest OpenHttpRequest(void* hfile, const std::wstring& url);
     TRequest OpenFtpRequest(void* hfile, const std::wstring& name, std::uint64_t& expected);
     bool TransferToTarget(TRequest& request, const std::wstring& url, const std::wstring& target,
+                          const std::wstring& local,
                           std::uint64_t expected, bool uncompress);
     // Error() for a code taken when the failure happened.
     void ReportError(std::uint32_t code);
