@@ -6,18 +6,22 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "GuiDriver.h"
 #include "LoopbackServers.h"
 #include "core/Error.h"
 #include "core/Text.h"
 #include "fakes/FakeNet.h"
 #include "platform/win32/FileOperations_win32.h"
 #include "platform/win32/Handle.h"
+#include "platform/win32/Internet_win32.h"
 #include "platform/win32/LzExpand_win32.h"
 #include "update/WebUpdate.h"
 #include "update/win32/UpdateServices_win32.h"
@@ -300,6 +304,18 @@ TEST_F(Transport, ProxyCarriesTheRequest) {
     EXPECT_EQ(seen[1].server, "origin");
 }
 
+TEST_F(Transport, ProxyCredentialsGoIntoTheUrlButNotIntoTheLog) {
+    Engine().Proxy = Servers().HostPort("proxy");
+    Engine().ProxyUserID = Wide(Servers().Value("proxy_user"));
+    Engine().ProxyPassword = Wide(Servers().Value("proxy_password"));
+    const bool fetched = Fetch(Url("origin", L"/files/hello.txt"));
+    const auto seen = Seen();
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen[0].server, "proxy");
+    EXPECT_TRUE(fetched);
+    EXPECT_THAT(Log(), Not(HasSubstr(Servers().Value("proxy_password"))));
+}
+
 // --- FTP ---
 
 TEST_F(Transport, FtpModesAndLogons) {
@@ -465,6 +481,108 @@ TEST_F(Transport, TemporaryNamesAndReplacement) {
     EXPECT_FALSE(files.FileExists(*temp));
     EXPECT_FALSE(files.MoveReplace(*temp, (folder / L"target").wstring()));
     EXPECT_EQ(ReadFile(folder / L"target"), "new");
+}
+
+// --- The log-on dialog, driven as a user would ---
+
+struct TFormSeen {
+    RECT client = {};
+    RECT edit1 = {}, edit2 = {}, ok = {}, cancel = {};
+    std::wstring label1, label2;
+    bool passwordStyle = false;
+    wchar_t passwordChar = 0;
+    bool tabOrder = false;
+    bool acceleratorMovesFocus = false;
+    bool startsEmpty = false;
+};
+
+// Waits for the form, checks it once, types the texts and presses OK (or Cancel when user is null).
+HWND Answer(const std::wstring& caption, HWND previous, const wchar_t* user, const wchar_t* password,
+            TFormSeen* seen) {
+    const DWORD start = GetTickCount();
+    while (previous && IsWindow(previous) && IsWindowVisible(previous) && GetTickCount() - start < 10000) Sleep(20);
+    const HWND form = gui::WaitForWindow(caption, GetCurrentProcessId(), 10000);
+    if (!form) return nullptr;
+    const HWND edit1 = gui::FindById(form, 102), edit2 = gui::FindById(form, 104);
+    const HWND ok = gui::FindById(form, IDOK), cancel = gui::FindById(form, IDCANCEL);
+    if (seen) {
+        GetClientRect(form, &seen->client);
+        seen->edit1 = gui::ClientRectIn(edit1, form);
+        seen->edit2 = gui::ClientRectIn(edit2, form);
+        seen->ok = gui::ClientRectIn(ok, form);
+        seen->cancel = gui::ClientRectIn(cancel, form);
+        seen->label1 = gui::Text(gui::FindById(form, 101));
+        seen->label2 = gui::Text(gui::FindById(form, 103));
+        seen->startsEmpty = gui::Text(edit1).empty() && gui::Text(edit2).empty();
+        seen->passwordStyle = (GetWindowLongW(edit2, GWL_STYLE) & ES_PASSWORD) != 0;
+        seen->passwordChar = static_cast<wchar_t>(SendMessageW(edit2, EM_GETPASSWORDCHAR, 0, 0));
+        seen->tabOrder = GetNextDlgTabItem(form, edit1, FALSE) == edit2 &&
+                         GetNextDlgTabItem(form, edit2, FALSE) == ok && GetNextDlgTabItem(form, ok, FALSE) == cancel;
+        // Alt+P as the dialog's own loop receives it: the focus goes to the password box.
+        PostMessageW(edit1, WM_SYSCHAR, L'p', 1 << 29);
+        gui::WaitIdle(form);
+        GUITHREADINFO info = {sizeof info};
+        GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info);
+        seen->acceleratorMovesFocus = info.hwndFocus == edit2;
+    }
+    if (!user) {
+        gui::Click(cancel);
+        return form;
+    }
+    SendMessageW(edit1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(user));
+    SendMessageW(edit2, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(password));
+    gui::Click(ok);
+    return form;
+}
+
+TEST_F(Transport, LoginDialogAsksUntilRightThenCancels) {
+    Engine().Authenticate = TWebUpdateAuthentication::waAuto;
+    const std::wstring caption = L"Connect to " + Servers().HostPort("http");
+    const std::wstring password = Wide(Servers().Value("password"));
+    TFormSeen seen;
+    std::thread user([&] {
+        HWND form = Answer(caption, nullptr, L"tester", L"wrong", &seen);
+        form = Answer(caption, form, L"tester", password.c_str(), nullptr);
+        Answer(caption, form, nullptr, nullptr, nullptr);
+    });
+    EXPECT_TRUE(Fetch(Url("http", L"/auth/hello.txt")));
+    Engine().Password = L"stale";
+    EXPECT_FALSE(Fetch(Url("http", L"/auth/sub/readme.txt")));
+    user.join();
+    EXPECT_EQ(ReadFile(folder / L"hello.txt"), ReadFile(Servers().Root() / "hello.txt"));
+    EXPECT_THAT(Log(), HasSubstr("[956] Authentication cancelled (Status:0) (Error:0)"));
+    EXPECT_EQ(Engine().UserID, L"tester");
+    EXPECT_EQ(Engine().Password, L"stale");  // Cancel leaves both as they were
+
+    EXPECT_EQ(seen.client.right - seen.client.left, 320);
+    EXPECT_EQ(seen.client.bottom - seen.client.top, 189);
+    EXPECT_EQ(seen.edit1.left, 104);
+    EXPECT_EQ(seen.edit1.top, 80);
+    EXPECT_EQ(seen.edit1.right - seen.edit1.left, 193);
+    EXPECT_EQ(seen.edit2.top, 112);
+    EXPECT_EQ(seen.ok.left, 144);
+    EXPECT_EQ(seen.ok.top, 152);
+    EXPECT_EQ(seen.ok.right - seen.ok.left, 75);
+    EXPECT_EQ(seen.ok.bottom - seen.ok.top, 25);
+    EXPECT_EQ(seen.cancel.left, 224);
+    EXPECT_EQ(seen.label1, L"&User name: ");
+    EXPECT_EQ(seen.label2, L"&Password:");
+    EXPECT_TRUE(seen.startsEmpty);
+    EXPECT_TRUE(seen.passwordStyle);
+    EXPECT_EQ(seen.passwordChar, L'*');
+    EXPECT_TRUE(seen.tabOrder);
+    EXPECT_TRUE(seen.acceleratorMovesFocus);
+}
+
+// --- What Wine's dial-up functions answer ---
+
+TEST_F(Transport, ConnectionStateOfTheSystem) {
+    win32::TWin32ConnectionState state;
+    std::uint32_t flags = 0;
+    EXPECT_NE(state.GetConnectedState(flags), 0);  // Wine always answers "connected"
+    Engine().URL = L"http://update.invalid/files/x.inf";
+    EXPECT_TRUE(Engine().Connected());
+    EXPECT_NE(Engine().ConnectionType(), -1);
 }
 
 }  // namespace
