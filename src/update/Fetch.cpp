@@ -107,12 +107,12 @@ std::wstring TWebUpdate::ControlFileUrl() {
 }
 
 // Credentials go back only where they belong: the origin they were typed for, or the control file's.
-bool TWebUpdate::SendsCredentialsTo(const std::wstring& url) const {
+bool TWebUpdate::SendsCredentialsTo(const std::wstring& url) {
     if (UserID.empty() && Password.empty()) return false;
     const auto origin = OriginOfUrl(url);
     if (!origin) return false;
     if (FCredentialOrigin) return *origin == *FCredentialOrigin;
-    const auto control = OriginOfUrl(const_cast<TWebUpdate*>(this)->ControlFileUrl());
+    const auto control = OriginOfUrl(ControlFileUrl());
     return control && *origin == *control;
 }
 

@@ -281,7 +281,7 @@ public:
 
 protected:
     // Parts of the fetch, by transport.
-    bool SendsCredentialsTo(const std::wstring& url) const;
+    bool SendsCredentialsTo(const std::wstring& url);
     // A request and the connection it was opened on (closed after it).
     struct TRequest {
         TInternetHandle connection;

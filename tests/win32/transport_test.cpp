@@ -320,6 +320,20 @@ TEST_F(Transport, ProxyCredentialsGoIntoTheUrlButNotIntoTheLog) {
     EXPECT_THAT(Log(), Not(HasSubstr(Servers().Value("proxy_password"))));
 }
 
+// Credentials written into the URL are how the engine hands them to a proxy; Wine's WinInet drops
+// them, so a proxy that asks for them keeps answering 407. Pinned here: the day it passes, the
+// proxy log-on can be tested for real.
+TEST_F(Transport, WineSendsNoProxyCredentialsFromTheUrl) {
+    Engine().Proxy = Servers().HostPort("proxy_auth");
+    Engine().ProxyUserID = Wide(Servers().Value("proxy_user"));
+    Engine().ProxyPassword = Wide(Servers().Value("proxy_password"));
+    EXPECT_FALSE(Fetch(Url("origin", L"/files/hello.txt")));
+    EXPECT_THAT(Log(), HasSubstr("Http status : 407 (Status:6) (Error:407)"));
+    EXPECT_THAT(Log(), Not(HasSubstr(Servers().Value("proxy_password"))));
+    ASSERT_FALSE(Seen().empty());
+    EXPECT_FALSE(Seen()[0].HasHeader("Proxy-Authorization"));
+}
+
 // --- FTP ---
 
 TEST_F(Transport, FtpModesAndLogons) {
