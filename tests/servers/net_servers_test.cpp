@@ -529,4 +529,52 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
+// ---- Process-wide state ----------------------------------------------------------------------
+// WinInet keeps connections, Basic credentials and certificate decisions for the whole process;
+// ctest runs every test in a process of its own, and these come last for a run of the whole program.
+
+// "user:password@" in a URL: WinInet asks without them, answers the 401 with them as Basic, and
+// from then on sends them to that host and port with every request of the process, asked for or
+// not. (On the origin server, so that the other tests' servers stay free of them.)
+TEST_F(LoopbackTest, CredentialsInTheUrlAnswerTheChallengeAndStayWithTheHost) {
+    const std::string basic = "Basic dGVzdGVyOlBhNTUtd29yZA==";  // tester:Pa55-word
+    {
+        auto session = Session();
+        const std::wstring url =
+            L"http://tester:Pa55-word@" + Servers().HostPort("origin") + Marked(L"/auth/hello.txt");
+        Fetched fetched = OpenUrl(session.get(), url);
+        EXPECT_EQ(fetched.status, 200u);
+        EXPECT_EQ(fetched.body, kHello);
+    }
+    auto session = Session();
+    Fetched later = OpenUrl(session.get(), Servers().Url("origin", Marked(L"/files/hello.txt")));
+    EXPECT_EQ(later.status, 200u);
+
+    auto requests = Servers().RequestsContaining(token_);
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].line, "GET /t/" + token_ + "/auth/hello.txt HTTP/1.1");
+    EXPECT_FALSE(requests[0].HasHeader("Authorization"));
+    EXPECT_EQ(requests[1].Header("Authorization"), basic);
+    EXPECT_EQ(requests[2].line, "GET /t/" + token_ + "/files/hello.txt HTTP/1.1");
+    EXPECT_EQ(requests[2].Header("Authorization"), basic);
+}
+
+// A proxy session reuses a kept-alive direct connection to the same origin: the request, in the
+// proxy's form, goes straight to the origin and the proxy sees nothing.
+TEST_F(LoopbackTest, ProxySessionReusesADirectConnectionToTheOrigin) {
+    {
+        auto direct = Session();
+        EXPECT_EQ(OpenUrl(direct.get(), Servers().Url("origin", Marked(L"/files/hello.txt?direct"))).status, 200u);
+    }
+    const std::wstring proxy = Servers().HostPort("proxy");
+    auto session = Session(INTERNET_OPEN_TYPE_PROXY, proxy.c_str());
+    const std::wstring url = Servers().Url("origin", Marked(L"/files/hello.txt?proxied"));
+    EXPECT_EQ(OpenUrl(session.get(), url).status, 200u);
+
+    auto requests = Servers().RequestsContaining(token_);
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].server, "origin");
+    EXPECT_EQ(requests[1].line, "GET " + std::string(url.begin(), url.end()) + " HTTP/1.1");
+}
+
 }  // namespace
