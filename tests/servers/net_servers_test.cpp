@@ -215,7 +215,7 @@ struct TlsCase {
     DWORD plainError;      // InternetOpenUrlW, and HttpSendRequestW, without tolerance (0: success)
     DWORD openFlagsError;  // InternetOpenUrlW with 0x3100 in its flags
     DWORD optionError;     // HttpSendRequestW with 0x3100 set as the request's security flags
-    DWORD laterError;      // InternetOpenUrlW without tolerance again, afterwards
+    DWORD laterError;      // InternetOpenUrlW without tolerance again, afterwards, in a new session
 };
 
 std::ostream& operator<<(std::ostream& out, const TlsCase& c) {
@@ -270,7 +270,7 @@ TEST_P(Https, CertificateIsJudgedAndTolerated) {
     check(SendSecure(session.get(), c.server, 0), c.plainError, "HttpSendRequestW");
     check(OpenUrl(session.get(), url, kNoCacheFlags | kIgnoreCertFlags), c.openFlagsError, "InternetOpenUrlW, 0x3100");
     check(SendSecure(session.get(), c.server, kIgnoreCertFlags), c.optionError, "HttpSendRequestW, 0x3100 option");
-    check(OpenUrl(session.get(), url), c.laterError, "InternetOpenUrlW afterwards");
+    check(OpenUrl(Session().get(), url), c.laterError, "InternetOpenUrlW afterwards, in a new session");
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, Https,
