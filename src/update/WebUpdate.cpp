@@ -89,6 +89,7 @@ constexpr StatusEntry kStatusTable[] = {
 
 constexpr int kTextOnlyStatus = 18;
 constexpr std::uint32_t kInternetExtendedError = 12003;
+constexpr std::uint32_t kInternetLoginFailure = 12015;
 constexpr size_t kErrorTextLimit = 2050;
 constexpr int kMaxPrefixExpansions = 64;
 
@@ -251,12 +252,19 @@ void TWebUpdate::AddToLog(const std::wstring& s) {
 
 void TWebUpdate::Error() {
     if (!FServices.errors) return;
-    const std::uint32_t code = FServices.errors->LastError();
-    if (code == 0) return;
+    ReportError(FServices.errors->LastError());
+}
+
+void TWebUpdate::ReportError(std::uint32_t code) {
+    if (!FServices.errors || code == 0) return;
     std::wstring text = FServices.errors->Message(code);
     if (code == kInternetExtendedError) {
         text = FServices.errors->LastResponse();
         if (text.empty()) return;
+    } else if (text.empty() && code == kInternetLoginFailure) {
+        // Some libraries answer a refused FTP log-on with this code instead of the extended one;
+        // the server's own words are still the best explanation.
+        text = FServices.errors->LastResponse();
     }
     if (text.size() > kErrorTextLimit) text.resize(kErrorTextLimit);
     DoStatus(976, text, 1, static_cast<int>(code));
@@ -464,15 +472,6 @@ void TWebUpdate::DoSetAppParamAfter(std::wstring&) {
 void TWebUpdate::DoRestart() {
     NotBuilt("DoRestart");
 }
-int TWebUpdate::StartConnection() {
-    NotBuilt("StartConnection");
-}
-int TWebUpdate::StopConnection() {
-    NotBuilt("StopConnection");
-}
-int TWebUpdate::FTPConnect() {
-    NotBuilt("FTPConnect");
-}
 std::wstring TWebUpdate::GetControlFileURL() {
     NotBuilt("GetControlFileURL");
 }
@@ -528,27 +527,6 @@ void TWebUpdate::DoSuccess() {
 }
 void TWebUpdate::DoPostUpdateInfo() {
     NotBuilt("DoPostUpdateInfo");
-}
-bool TWebUpdate::Connected() {
-    NotBuilt("Connected");
-}
-int TWebUpdate::ConnectionType() {
-    NotBuilt("ConnectionType");
-}
-void TWebUpdate::HangUp() {
-    NotBuilt("HangUp");
-}
-bool TWebUpdate::URLGetFile(void*, const std::wstring&, const std::wstring&, bool) {
-    NotBuilt("URLGetFile");
-}
-std::wstring TWebUpdate::URLtoFile(const std::wstring&) {
-    NotBuilt("URLtoFile");
-}
-std::wstring TWebUpdate::URLToDomain(const std::wstring&) {
-    NotBuilt("URLToDomain");
-}
-std::wstring TWebUpdate::MakeProxyUrl(const std::wstring&, const std::wstring&, const std::wstring&) {
-    NotBuilt("MakeProxyUrl");
 }
 
 }  // namespace orvane

@@ -327,9 +327,6 @@ TEST_F(UpdateWebUpdate, LaterStepsRefuseInsteadOfPretending) {
     TestableWebUpdate u(services);
     std::wstring localVersion;
     const std::pair<const char*, std::function<void()>> steps[] = {
-        {"StartConnection", [&] { u.StartConnection(); }},
-        {"StopConnection", [&] { u.StopConnection(); }},
-        {"FTPConnect", [&] { u.FTPConnect(); }},
         {"DoVersionCheck", [&] { u.DoVersionCheck(); }},
         {"GetFileUpdates", [&] { u.GetFileUpdates(); }},
         {"IsUpdateNeeded", [&] { u.IsUpdateNeeded(L"1.0", localVersion, 0, 0); }},
@@ -341,13 +338,6 @@ TEST_F(UpdateWebUpdate, LaterStepsRefuseInsteadOfPretending) {
         {"ShowHTMLDialog", [&] { u.ShowHTMLDialog(L"http://127.0.0.1/x.htm"); }},
         {"DoSuccess", [&] { u.DoSuccess(); }},
         {"DoPostUpdateInfo", [&] { u.DoPostUpdateInfo(); }},
-        {"Connected", [&] { u.Connected(); }},
-        {"ConnectionType", [&] { u.ConnectionType(); }},
-        {"HangUp", [&] { u.HangUp(); }},
-        {"URLGetFile", [&] { u.URLGetFile(nullptr, L"http://127.0.0.1/a.inf", L"a.inf", false); }},
-        {"URLtoFile", [&] { u.URLtoFile(L"http://127.0.0.1/a.inf"); }},
-        {"URLToDomain", [&] { u.URLToDomain(L"http://127.0.0.1/a.inf"); }},
-        {"MakeProxyUrl", [&] { u.MakeProxyUrl(L"http://127.0.0.1:8080", L"u", L"p"); }},
     };
     for (const auto& [name, call] : steps) {
         try {

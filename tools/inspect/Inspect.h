@@ -26,6 +26,7 @@ struct TCommand {
 const TCommand& LandscapeCommand();  // landscape FILE
 const TCommand& ChecksumCommand();   // checksum FILE
 const TCommand& ControlCommand();    // control FILE
+const TCommand& FetchCommand();      // fetch [OPTIONS] URL FOLDER
 #ifdef _WIN32
 const TCommand& CabinetCommand();  // cabinet FILE FOLDER
 #endif

@@ -18,6 +18,7 @@ std::vector<const TCommand*> Commands() {
         &LandscapeCommand(),
         &ChecksumCommand(),
         &ControlCommand(),
+        &FetchCommand(),
 #ifdef _WIN32
         &CabinetCommand(),
 #endif
