@@ -22,6 +22,8 @@ inline constexpr const wchar_t* kTabServeurs = L"Serveurs";
 inline constexpr const wchar_t* kPing = L"Ping des serveurs";
 inline constexpr const wchar_t* kColServeur = L"Serveur";
 inline constexpr const wchar_t* kColStatut = L"Statut";
+inline constexpr const wchar_t* kColPort = L"Port";
+inline constexpr const wchar_t* kColTcp = L"TCP";
 // A doubled ampersand shows as one "&" in a tab caption.
 inline constexpr const wchar_t* kTabRepertoires = L"Répertoires && Outils";
 inline constexpr const wchar_t* kGroupRepertoires = L"Répertoires";

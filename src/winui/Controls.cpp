@@ -81,6 +81,31 @@ std::vector<std::wstring> ListViewRows(HWND list) {
     return rows;
 }
 
+void ListViewSetCell(HWND list, int row, int column, const std::wstring& text) {
+    std::wstring copy = text;
+    ListView_SetItemText(list, row, column, copy.data());
+}
+
+int ListViewColumnCount(HWND list) { return Header_GetItemCount(ListView_GetHeader(list)); }
+
+std::vector<std::vector<std::wstring>> ListViewCells(HWND list, bool selectedOnly) {
+    std::vector<std::vector<std::wstring>> rows;
+    const int columns = ListViewColumnCount(list);
+    std::vector<wchar_t> buffer(32768);
+    const int count = ListView_GetItemCount(list);
+    for (int i = 0; i < count; ++i) {
+        if (selectedOnly && !(ListView_GetItemState(list, i, LVIS_SELECTED) & LVIS_SELECTED)) continue;
+        std::vector<std::wstring> cells;
+        for (int c = 0; c < columns; ++c) {
+            buffer[0] = L'\0';
+            ListView_GetItemText(list, i, c, buffer.data(), static_cast<int>(buffer.size()));
+            cells.emplace_back(buffer.data());
+        }
+        rows.push_back(std::move(cells));
+    }
+    return rows;
+}
+
 void TabAdd(HWND tab, int index, const wchar_t* caption) {
     TCITEMW item{};
     item.mask = TCIF_TEXT;

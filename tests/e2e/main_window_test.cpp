@@ -64,7 +64,8 @@ TEST(MainWindow, StartsOnVersionsWithEveryDisplayEmpty) {
     EXPECT_TRUE(gui::ListViewRows(ctl(ids::vlEnvVar)).empty());
     EXPECT_TRUE(gui::ListViewRows(ctl(ids::vlPing)).empty());
     EXPECT_EQ(gui::ListViewColumns(ctl(ids::vlEnvVar)), (std::vector<std::wstring>{L"Variable", L"Valeur"}));
-    EXPECT_EQ(gui::ListViewColumns(ctl(ids::vlPing)), (std::vector<std::wstring>{L"Serveur", L"Statut"}));
+    EXPECT_EQ(gui::ListViewColumns(ctl(ids::vlPing)),
+              (std::vector<std::wstring>{L"Serveur", L"Statut", L"Port", L"TCP"}));
     for (int i = 0; i < ids::kFileTabCount; ++i) {
         EXPECT_EQ(gui::Text(ctl(ids::edtFileFirst + i)), L"") << files[i];
         EXPECT_EQ(gui::Text(ctl(ids::synMemFirst + i)), L"") << files[i];

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/Error.h"
-#include "platform/win32/Handle.h"
+#include "Listeners.h"
 #include "platform/win32/TcpConnector_win32.h"
 #include "probes/PortCheck.h"
 
@@ -18,62 +18,7 @@ namespace orvane {
 namespace {
 
 using win32::TWin32TcpConnector;
-
-void CloseSocket(SOCKET s) { closesocket(s); }
-using unique_socket = win32::unique_any<SOCKET, CloseSocket, ~std::uintptr_t{0}>;
-
-struct Winsock {
-    Winsock() {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-    }
-    ~Winsock() { WSACleanup(); }
-};
-
-sockaddr_in Loopback(const char* address, uint16_t port) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    inet_pton(AF_INET, address, &a.sin_addr);
-    return a;
-}
-
-// A socket bound to ADDRESS on a port the system picks; listening with BACKLOG when asked.
-unique_socket Bound(const char* address, uint16_t& port, int backlog = -1) {
-    unique_socket s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-    sockaddr_in a = Loopback(address, 0);
-    if (bind(s.get(), reinterpret_cast<sockaddr*>(&a), sizeof(a)) != 0) return {};
-    int size = sizeof(a);
-    getsockname(s.get(), reinterpret_cast<sockaddr*>(&a), &size);
-    port = ntohs(a.sin_port);
-    if (backlog >= 0 && listen(s.get(), backlog) != 0) return {};
-    return s;
-}
-
-// A listener that never accepts: its queue is filled first, so that later connections wait unanswered.
-struct SilentListener {
-    unique_socket listener;
-    std::vector<unique_socket> queued;
-    uint16_t port = 0;
-
-    explicit SilentListener(const char* address) {
-        listener = Bound(address, port, 0);
-        for (int i = 0; i < 8; ++i) {
-            unique_socket s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-            u_long nonBlocking = 1;
-            ioctlsocket(s.get(), FIONBIO, &nonBlocking);
-            sockaddr_in a = Loopback(address, port);
-            connect(s.get(), reinterpret_cast<sockaddr*>(&a), sizeof(a));
-            fd_set writable;
-            FD_ZERO(&writable);
-            FD_SET(s.get(), &writable);
-            timeval wait{0, 200 * 1000};
-            const bool answered = select(0, nullptr, &writable, nullptr, &wait) == 1;
-            queued.push_back(std::move(s));
-            if (!answered) break;  // the queue is full
-        }
-    }
-};
+using namespace testing::listeners;
 
 TEST(TcpConnector, OpenClosedSilentAndUnknownPorts) {
     Winsock winsock;

@@ -233,6 +233,20 @@ std::vector<std::wstring> ListViewColumns(HWND list) {
     return columns;
 }
 
+std::vector<std::vector<std::wstring>> ListViewCells(HWND list) {
+    std::vector<std::vector<std::wstring>> rows;
+    RemoteBuffer remote(list, sizeof(LVITEMW) + kTextChars * sizeof(wchar_t));
+    if (!remote) return rows;
+    const int columns = static_cast<int>(ListViewColumns(list).size());
+    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        std::vector<std::wstring> cells;
+        for (int c = 0; c < columns; ++c) cells.push_back(ListViewCell(list, remote, i, c));
+        rows.push_back(std::move(cells));
+    }
+    return rows;
+}
+
 RECT ClientRectIn(HWND control, HWND topLevel) {
     RECT r;
     GetWindowRect(control, &r);

@@ -60,6 +60,8 @@ bool IsVisible(HWND control);
 // The rows of a report list view as "column 1=column 2", read across the process boundary.
 std::vector<std::wstring> ListViewRows(HWND list);
 std::vector<std::wstring> ListViewColumns(HWND list);
+// Every cell of every row, first column first.
+std::vector<std::vector<std::wstring>> ListViewCells(HWND list);
 
 // The rectangle of a control in its top-level window's client coordinates.
 RECT ClientRectIn(HWND control, HWND topLevel);

@@ -9,7 +9,9 @@
 #include "probes/EnvironmentVariables.h"
 #include "platform/win32/Pinger_win32.h"
 #include "platform/win32/ProfileReader_win32.h"
+#include "platform/win32/TcpConnector_win32.h"
 #include "probes/FoldersAndTools.h"
+#include "probes/PortCheck.h"
 #include "probes/ServerPing.h"
 #include "probes/VersionsReport.h"
 #include "shell/ControlIds.h"
@@ -35,6 +37,8 @@ constexpr int kBottomBar = 33, kBorder = 4, kButtonHeight = 25, kPathStrip = 27;
 constexpr int kAboutButtonWidth = 109, kCloseButtonWidth = 75;
 constexpr int kFolderButtonWidth = 195, kToolButtonWidth = 139;
 constexpr int kGridNameWidth = 150, kGridValueWidth = 455;
+// The port checks' columns come after the ping's, which keep their widths.
+constexpr int kGridPortWidth = 50, kGridTcpWidth = 100;
 // The path box sits inside its strip with a small inset on every side.
 constexpr int kPathInsetX = 2, kPathInsetY = 3;
 // "Répertoires & Outils": group boxes inset from the page, buttons inset from the group's frame and
@@ -189,6 +193,10 @@ LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 MoveFocus(wParam != 0);
             return 0;
         case WM_CLOSE:
+            if (busy_) {
+                closeRequested_ = true;
+                return 0;
+            }
             DestroyWindow(hwnd_);
             return 0;
         case WM_DESTROY:
@@ -283,10 +291,16 @@ void TfrmMain::ApplyDpi(UINT dpi) {
             const bool env = grid == ids::vlEnvVar;
             winui::ListViewAddColumn(list, 0, env ? texts::kColVariable : texts::kColServeur, 0);
             winui::ListViewAddColumn(list, 1, env ? texts::kColValeur : texts::kColStatut, 0);
+            if (!env) {
+                winui::ListViewAddColumn(list, 2, texts::kColPort, 0);
+                winui::ListViewAddColumn(list, 3, texts::kColTcp, 0);
+            }
         }
         ListView_SetColumnWidth(list, 0, winui::Scale(kGridNameWidth, dpi));
         ListView_SetColumnWidth(list, 1, winui::Scale(kGridValueWidth, dpi));
     }
+    ListView_SetColumnWidth(Ctl(ids::vlPing), 2, winui::Scale(kGridPortWidth, dpi));
+    ListView_SetColumnWidth(Ctl(ids::vlPing), 3, winui::Scale(kGridTcpWidth, dpi));
     Layout();
 }
 
@@ -426,6 +440,8 @@ void TfrmMain::OnNotify(const NMHDR& header) {
 
 void TfrmMain::OnCommand(int id, HWND control) {
     using namespace ids;
+    // The port checks serve the window while they wait: no second command starts meanwhile.
+    if (busy_) return;
     switch (id) {
         case bbtGetVersions: bbtGetVersionsClick(); break;
         case bbtGetEnvVar: bbtGetEnvVarClick(); break;
@@ -445,6 +461,7 @@ void TfrmMain::OnCommand(int id, HWND control) {
 void TfrmMain::SetBusyCursor(bool busy) {
     busy_ = busy;
     SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+    if (!busy && closeRequested_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
 void TfrmMain::ReportError(const std::wstring& text) {
@@ -501,7 +518,34 @@ void TfrmMain::bbtPingClick() {
             winui::ListViewAddRow(grid, name + L"=" + reply);
             UpdateWindow(grid);  // each row shows as soon as its server has answered
         });
+
+        const std::vector<TPortSource> ports = GatherPortSources(sources, FFilePaths.FSAPLOGON_INI_FilePath,
+                                                                 FFilePaths.FSAPUILANDSCAPE_XML_FilePath);
+        win32::TWin32TcpConnector tcp;
+        CheckServerPorts(tcp, PortTargetsForRows(FServeurs->Names(), ports, win32::CompareUserLocaleNoCase),
+                         [this] { ServeWhileWaiting(); },
+                         [grid](size_t row, const TPortCheckCells& cells) {
+                             winui::ListViewSetCell(grid, static_cast<int>(row), 2, cells.port);
+                             winui::ListViewSetCell(grid, static_cast<int>(row), 3, cells.tcp);
+                         });
     });
+}
+
+void TfrmMain::ServeWhileWaiting() {
+    // Paint, move and answer other programs; keys and clicks wait until the command has ended,
+    // and a close asked for meanwhile is carried out then.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        const bool input = (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) ||
+                           (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST);
+        if (input) continue;
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
 }
 
 void TfrmMain::bbtOpenFolderClick(HWND sender) {

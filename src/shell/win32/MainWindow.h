@@ -51,6 +51,7 @@ private:
     void bbtSearchFilesClick();
     void SearchFiles();
     void bbtPingClick();
+    void ServeWhileWaiting();
     void bbtOpenFolderClick(HWND sender);
     void bbtNwCheckWorkstationClick();
     void bbtAboutClick();
@@ -63,6 +64,7 @@ private:
     HWND hwnd_ = nullptr;
     UINT dpi_ = 96;
     bool busy_ = false;
+    bool closeRequested_ = false;
     std::unordered_map<int, HWND> controls_;
     std::array<HWND, 5> mainPages_{};
     std::array<HWND, 6> filePages_{};
