@@ -24,6 +24,8 @@ inline constexpr const wchar_t* kColServeur = L"Serveur";
 inline constexpr const wchar_t* kColStatut = L"Statut";
 inline constexpr const wchar_t* kColPort = L"Port";
 inline constexpr const wchar_t* kColTcp = L"TCP";
+inline constexpr const wchar_t* kMenuCopy = L"Copier";
+inline constexpr const wchar_t* kMenuSelectAll = L"Tout sélectionner";
 // A doubled ampersand shows as one "&" in a tab caption.
 inline constexpr const wchar_t* kTabRepertoires = L"Répertoires && Outils";
 inline constexpr const wchar_t* kGroupRepertoires = L"Répertoires";

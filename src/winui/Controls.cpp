@@ -106,6 +106,23 @@ std::vector<std::vector<std::wstring>> ListViewCells(HWND list, bool selectedOnl
     return rows;
 }
 
+bool SetClipboardText(HWND owner, const std::wstring& text) {
+    if (!OpenClipboard(owner)) return false;
+    EmptyClipboard();
+    bool done = false;
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+        if (void* target = GlobalLock(memory)) {
+            memcpy(target, text.c_str(), bytes);
+            GlobalUnlock(memory);
+            done = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        }
+        if (!done) GlobalFree(memory);  // the clipboard owns it only once set
+    }
+    CloseClipboard();
+    return done;
+}
+
 void TabAdd(HWND tab, int index, const wchar_t* caption) {
     TCITEMW item{};
     item.mask = TCIF_TEXT;

@@ -45,6 +45,9 @@ int ListViewColumnCount(HWND list);
 // Every cell of each row, first column first.
 std::vector<std::vector<std::wstring>> ListViewCells(HWND list, bool selectedOnly = false);
 
+// The clipboard's text, replaced (CF_UNICODETEXT); false when the clipboard could not be had.
+bool SetClipboardText(HWND owner, const std::wstring& text);
+
 // Tab controls
 void TabAdd(HWND tab, int index, const wchar_t* caption);
 int TabSelected(HWND tab);

@@ -1,6 +1,7 @@
 #include "shell/win32/MainWindow.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "probes/VersionsReport.h"
 #include "shell/ControlIds.h"
 #include "shell/MainWindowTexts.h"
+#include "shell/ReportText.h"
 #include "winui/Controls.h"
 #include "winui/Dpi.h"
 #include "winui/TextView.h"
@@ -56,11 +58,21 @@ LRESULT CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORBTN:
         case WM_NEXTDLGCTL:  // a multi-line box passes Tab on to its parent
+        case WM_CONTEXTMENU:
             return SendMessageW(GetAncestor(hwnd, GA_ROOT), message, wParam, lParam);
         default:
             return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
+
+// Text boxes bring their own editing menu; the read-only ones hand the right click to the window.
+LRESULT CALLBACK ReadOnlyBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_CONTEXTMENU)
+        return SendMessageW(GetAncestor(hwnd, GA_ROOT), message, reinterpret_cast<WPARAM>(hwnd), lParam);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+enum : UINT { kMenuCopy = 1, kMenuSelectAll = 2 };
 
 void RegisterClasses(HINSTANCE instance, WNDPROC mainProc) {
     WNDCLASSEXW page{};
@@ -186,6 +198,12 @@ LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NOTIFY:
             OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
             return 0;
+        case WM_CONTEXTMENU:
+            if (const HWND display = DisplayOf(reinterpret_cast<HWND>(wParam))) {
+                ShowDisplayMenu(display, lParam);
+                return 0;
+            }
+            break;
         case WM_NEXTDLGCTL:  // from a multi-line box that was handed Tab
             if (LOWORD(lParam))
                 SetFocus(reinterpret_cast<HWND>(wParam));
@@ -248,6 +266,7 @@ void TfrmMain::CreateControls() {
     const HWND memo = Add(mainPages_[0], memVersions, L"EDIT", L"",
                           WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE);
     SendMessageW(memo, EM_SETLIMITTEXT, 0, 0);  // no 32K cap on the report
+    SetWindowSubclass(memo, ReadOnlyBoxProc, 0, 0);
 
     Add(mainPages_[1], bbtGetEnvVar, L"BUTTON", texts::kGetEnvVar, button);
     const HWND env = Add(mainPages_[1], vlEnvVar, WC_LISTVIEWW, L"", report, WS_EX_CLIENTEDGE);
@@ -259,12 +278,15 @@ void TfrmMain::CreateControls() {
     for (int i = 0; i < kFileTabCount; ++i) {
         winui::TabAdd(fileTabs, i, texts::kFileTabs[i]);
         filePages_[i] = Add(fileTabs, fileTabFirst + i, kPageClass, L"", page, WS_EX_CONTROLPARENT);
-        Add(filePages_[i], edtFileFirst + i, L"EDIT", L"", WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+        const HWND pathBox =
+            Add(filePages_[i], edtFileFirst + i, L"EDIT", L"", WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+        SetWindowSubclass(pathBox, ReadOnlyBoxProc, 0, 0);
         controls_[synMemFirst + i] = winui::CreateTextView(filePages_[i], synMemFirst + i, kFileLanguages[i]);
     }
 
     Add(mainPages_[3], bbtPing, L"BUTTON", texts::kPing, button);
-    const HWND ping = Add(mainPages_[3], vlPing, WC_LISTVIEWW, L"", report | LVS_SINGLESEL, WS_EX_CLIENTEDGE);
+    // Several rows can be chosen, as in the environment grid, so that they can be copied together.
+    const HWND ping = Add(mainPages_[3], vlPing, WC_LISTVIEWW, L"", report, WS_EX_CLIENTEDGE);
     ListView_SetExtendedListViewStyle(ping, grid);
 
     Add(mainPages_[4], grpRepertoires, L"BUTTON", texts::kGroupRepertoires, BS_GROUPBOX);
@@ -371,8 +393,19 @@ void TfrmMain::ShowPage(HWND tab) {
 }
 
 bool TfrmMain::TranslateKeys(const MSG& message) {
-    if (message.message != WM_KEYDOWN || message.wParam != VK_TAB) return false;
+    if (message.message != WM_KEYDOWN) return false;
     if (message.hwnd != hwnd_ && !IsChild(hwnd_, message.hwnd)) return false;
+    const bool control = GetKeyState(VK_CONTROL) < 0, alt = GetKeyState(VK_MENU) < 0;
+    if (control && !alt && (message.wParam == 'A' || message.wParam == 'C')) {
+        const HWND display = DisplayOf(GetFocus());
+        if (!display) return false;
+        if (message.wParam == 'A')
+            SelectAll(display);
+        else
+            CopySelection(display);
+        return true;
+    }
+    if (message.wParam != VK_TAB) return false;
     const bool backwards = GetKeyState(VK_SHIFT) < 0;
     if (GetKeyState(VK_CONTROL) >= 0) {
         MoveFocus(backwards);
@@ -421,6 +454,64 @@ void TfrmMain::MoveFocus(bool backwards) {
     SetFocus(target);
     // As in a dialog, a text box entered with Tab has its text selected.
     if (SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(target, EM_SETSEL, 0, -1);
+}
+
+HWND TfrmMain::DisplayOf(HWND window) const {
+    if (!window) return nullptr;
+    std::vector<int> displays = {ids::memVersions, ids::vlEnvVar, ids::vlPing};
+    for (int i = 0; i < ids::kFileTabCount; ++i) {
+        displays.push_back(ids::edtFileFirst + i);
+        displays.push_back(ids::synMemFirst + i);
+    }
+    for (const int id : displays) {
+        const HWND display = Ctl(id);
+        if (window == display || IsChild(display, window)) return display;  // a list's header belongs to it
+    }
+    return nullptr;
+}
+
+bool TfrmMain::IsGrid(HWND display) const { return display == Ctl(ids::vlEnvVar) || display == Ctl(ids::vlPing); }
+
+void TfrmMain::SelectAll(HWND display) {
+    if (IsGrid(display)) {
+        ListView_SetItemState(display, -1, LVIS_SELECTED, LVIS_SELECTED);
+    } else {
+        SendMessageW(display, EM_SETSEL, 0, -1);
+    }
+}
+
+bool TfrmMain::HasSelection(HWND display) const {
+    if (IsGrid(display)) return ListView_GetSelectedCount(display) > 0;
+    DWORD from = 0, to = 0;
+    SendMessageW(display, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    return from != to;
+}
+
+void TfrmMain::CopySelection(HWND display) {
+    if (!IsGrid(display)) {
+        SendMessageW(display, WM_COPY, 0, 0);
+        return;
+    }
+    const auto rows = winui::ListViewCells(display, true);
+    if (!rows.empty()) winui::SetClipboardText(hwnd_, TabSeparatedLines(rows));
+}
+
+void TfrmMain::ShowDisplayMenu(HWND display, LPARAM at) {
+    POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    if (at == -1) {  // from the keyboard: at the display's corner
+        RECT r;
+        GetWindowRect(display, &r);
+        point = {r.left + 8, r.top + 8};
+    }
+    SetFocus(display);
+    const HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING | (HasSelection(display) ? 0 : MF_GRAYED), kMenuCopy, texts::kMenuCopy);
+    AppendMenuW(menu, MF_STRING, kMenuSelectAll, texts::kMenuSelectAll);
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, point.x, point.y, 0, hwnd_, nullptr));
+    DestroyMenu(menu);
+    if (chosen == kMenuCopy) CopySelection(display);
+    if (chosen == kMenuSelectAll) SelectAll(display);
 }
 
 void TfrmMain::FormCreate() {

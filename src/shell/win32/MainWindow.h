@@ -46,6 +46,14 @@ private:
     void ShowPage(HWND tab);
     void MoveFocus(bool backwards);
 
+    // The read-only displays: Ctrl+A, Ctrl+C and their menu ("Copier", "Tout sélectionner").
+    HWND DisplayOf(HWND window) const;
+    bool IsGrid(HWND display) const;
+    bool HasSelection(HWND display) const;
+    void SelectAll(HWND display);
+    void CopySelection(HWND display);
+    void ShowDisplayMenu(HWND display, LPARAM at);
+
     void bbtGetVersionsClick();
     void bbtGetEnvVarClick();
     void bbtSearchFilesClick();
