@@ -7,6 +7,11 @@ namespace orvane::texts {
 inline constexpr const wchar_t* kAppTitle = L"Orvane";
 inline constexpr const wchar_t* kAbout = L"A propos de...";
 inline constexpr const wchar_t* kClose = L"&Fermer";
+inline constexpr const wchar_t* kSaveReport = L"Enregistrer le rapport...";
+inline constexpr const wchar_t* kSaveReportTitle = L"Enregistrer le rapport";
+inline constexpr const wchar_t* kReportFileName = L"Orvane.txt";
+// Two filters, each a caption and a pattern, as the save dialog reads them.
+inline constexpr wchar_t kReportFilter[] = L"Texte (*.txt)\0*.txt\0Tous les fichiers (*.*)\0*.*\0";
 
 inline constexpr const wchar_t* kTabVersions = L"Versions";
 inline constexpr const wchar_t* kGetVersions = L"Recherche les version Installées";

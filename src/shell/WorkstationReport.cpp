@@ -6,6 +6,7 @@
 #include "core/Json.h"
 #include "core/Text.h"
 #include "probes/EnvironmentVariables.h"
+#include "update/HostProbes.h"
 #include "probes/VersionsReport.h"
 #include "shell/ReportText.h"
 
@@ -122,6 +123,16 @@ std::wstring Two(int n) { return (n < 10 ? L"0" : L"") + std::to_wstring(n); }
 std::wstring ReportTime(int day, int month, int year, int hour, int minute, int second) {
     return Two(day) + L"/" + Two(month) + L"/" + std::to_wstring(year) + L" " + Two(hour) + L":" + Two(minute) + L":" +
            Two(second);
+}
+
+void FillIdentity(TWorkstationReport& report, const ISystemVersion& system, const IWorkstationIdentity& identity,
+                  const IClock& clock) {
+    report.program = L"Orvane " ORVANE_VERSION_TEXT;
+    const LocalTime now = clock.Now();
+    report.when = ReportTime(now.day, now.month, now.year, now.hour, now.minute, now.second);
+    report.os = OSName(system);
+    report.computer = identity.ComputerName();
+    report.user = identity.UserName();
 }
 
 void GatherProbes(const TReportSources& src, TWorkstationReport& report, TConfigFilePaths& paths) {

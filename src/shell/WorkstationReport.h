@@ -4,12 +4,15 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
 #include "platform/TextFileReader.h"
+#include "platform/SystemVersion.h"
 #include "platform/VersionResource.h"
+#include "platform/WorkstationIdentity.h"
 #include "probes/ConfigurationFiles.h"
 
 namespace orvane {
@@ -57,6 +60,11 @@ std::wstring ReportText(const TWorkstationReport& report);
 
 // The report as one JSON object, UTF-8.
 std::string ReportJson(const TWorkstationReport& report);
+
+// Orvane's name and version, the time, and the workstation: the system as the update engine names
+// it, the computer's and the user's names.
+void FillIdentity(TWorkstationReport& report, const ISystemVersion& system, const IWorkstationIdentity& identity,
+                  const IClock& clock);
 
 // "dd/mm/yyyy hh:nn:ss"
 std::wstring ReportTime(int day, int month, int year, int hour, int minute, int second);

@@ -49,6 +49,7 @@ TEST(MainWindow, StartsOnVersionsWithEveryDisplayEmpty) {
         const wchar_t* text;
     };
     for (const Caption& c : {Caption{ids::bbtAbout, L"A propos de..."}, Caption{ids::bbtClose, L"&Fermer"},
+                             Caption{ids::bbtSaveReport, L"Enregistrer le rapport..."},
                              Caption{ids::bbtGetVersions, L"Recherche les version Installées"},
                              Caption{ids::bbtGetEnvVar, L"Lecture des variables d'environnement"},
                              Caption{ids::bbtSearchFiles, L"Recherche des fichiers"},
@@ -171,6 +172,12 @@ TEST(MainWindow, KeepsItsSizesAndStretchesWithTheWindow) {
     EXPECT_EQ(bar2.top, bar.top + 100);
     EXPECT_EQ(close2.left, close.left + 200) << "the close button stays at the right edge";
     EXPECT_EQ(Rect(app, ids::bbtAbout).left, about.left) << "the about button stays at the left edge";
+    // The report's button sits between the two, on the same row, clear of both.
+    const RECT save = Rect(app, ids::bbtSaveReport);
+    EXPECT_GT(save.left, Rect(app, ids::bbtAbout).right);
+    EXPECT_LT(save.right, close2.left);
+    EXPECT_EQ(save.top, close2.top);
+    EXPECT_EQ(Height(save), 25);
     EXPECT_EQ(Width(memo2), Width(memo) + 200);
     EXPECT_EQ(Height(memo2), Height(memo) + 100);
     EXPECT_EQ(app.CloseAndWait(), 0);

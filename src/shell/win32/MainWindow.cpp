@@ -1,11 +1,18 @@
 #include "shell/win32/MainWindow.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 #include <windowsx.h>
 
 #include <algorithm>
 #include <vector>
 
+#include "core/Error.h"
+#include "core/Text.h"
+#include "platform/win32/Clock_win32.h"
+#include "platform/win32/FileWriter_win32.h"
+#include "platform/win32/SystemVersion_win32.h"
+#include "platform/win32/WorkstationIdentity_win32.h"
 #include "probes/ConfigurationFiles.h"
 #include "probes/EnvironmentVariables.h"
 #include "platform/win32/Pinger_win32.h"
@@ -18,6 +25,7 @@
 #include "shell/ControlIds.h"
 #include "shell/MainWindowTexts.h"
 #include "shell/ReportText.h"
+#include "shell/WorkstationReport.h"
 #include "winui/Controls.h"
 #include "winui/Dpi.h"
 #include "winui/TextView.h"
@@ -36,7 +44,7 @@ constexpr TSyntaxLanguage kFileLanguages[] = {TSyntaxLanguage::Ini, TSyntaxLangu
 // Design sizes at 96 dpi.
 constexpr int kClientWidth = 635, kClientHeight = 382;
 constexpr int kBottomBar = 33, kBorder = 4, kButtonHeight = 25, kPathStrip = 27;
-constexpr int kAboutButtonWidth = 109, kCloseButtonWidth = 75;
+constexpr int kAboutButtonWidth = 109, kCloseButtonWidth = 75, kSaveButtonWidth = 150;
 constexpr int kFolderButtonWidth = 195, kToolButtonWidth = 139;
 constexpr int kGridNameWidth = 150, kGridValueWidth = 455;
 // The port checks' columns come after the ping's, which keep their widths.
@@ -246,6 +254,7 @@ void TfrmMain::CreateControls() {
     // Bottom bar first, then the tab control that fills the rest.
     const HWND bottom = Add(hwnd_, pnlBottom, kPageClass, L"", page, WS_EX_CONTROLPARENT);
     Add(bottom, bbtAbout, L"BUTTON", texts::kAbout, button);
+    Add(bottom, bbtSaveReport, L"BUTTON", texts::kSaveReport, button);
     Add(bottom, bbtClose, L"BUTTON", texts::kClose, button);
 
     // The tab controls hold the pages: as control parents, Tab and the mnemonics reach inside them.
@@ -337,6 +346,9 @@ void TfrmMain::Layout() {
     Place(Ctl(ids::bbtAbout), S(kBorder), S(kBorder), S(kAboutButtonWidth), S(kButtonHeight));
     Place(Ctl(ids::bbtClose), width - S(kBorder) - S(kCloseButtonWidth), S(kBorder), S(kCloseButtonWidth),
           S(kButtonHeight));
+    // Beside "&Fermer", so that "A propos de..." keeps its place at the other end.
+    Place(Ctl(ids::bbtSaveReport), width - 2 * S(kBorder) - S(kCloseButtonWidth) - S(kSaveButtonWidth), S(kBorder),
+          S(kSaveButtonWidth), S(kButtonHeight));
 
     const HWND tabs = Ctl(ids::pgMain);
     Place(tabs, S(kBorder), S(kBorder), width - 2 * S(kBorder), height - S(kBottomBar) - S(kBorder));
@@ -396,6 +408,10 @@ bool TfrmMain::TranslateKeys(const MSG& message) {
     if (message.message != WM_KEYDOWN) return false;
     if (message.hwnd != hwnd_ && !IsChild(hwnd_, message.hwnd)) return false;
     const bool control = GetKeyState(VK_CONTROL) < 0, alt = GetKeyState(VK_MENU) < 0;
+    if (control && !alt && message.wParam == 'S') {
+        if (!busy_) bbtSaveReportClick();
+        return true;
+    }
     if (control && !alt && (message.wParam == 'A' || message.wParam == 'C')) {
         const HWND display = DisplayOf(GetFocus());
         if (!display) return false;
@@ -544,6 +560,7 @@ void TfrmMain::OnCommand(int id, HWND control) {
         case bbtOpenFolder4: bbtOpenFolderClick(control); break;
         case bbtNwCheckWorkstation: bbtNwCheckWorkstationClick(); break;
         case bbtAbout: bbtAboutClick(); break;
+        case bbtSaveReport: bbtSaveReportClick(); break;
         case bbtClose: bbtCloseClick(); break;
         default: break;
     }
@@ -597,6 +614,7 @@ void TfrmMain::bbtPingClick() {
     RunCommand(*this, CommandCursor::Busy, [&] {
         const HWND grid = Ctl(ids::vlPing);
         winui::ListViewClear(grid);
+        serversPinged_ = portsChecked_ = false;
         SearchFiles();
 
         const win32::TWin32ProfileReader profiles;
@@ -604,6 +622,7 @@ void TfrmMain::bbtPingClick() {
         GatherServerNames(sources, FFilePaths.FSAPLOGON_INI_FilePath, FFilePaths.FSAPUILANDSCAPE_XML_FilePath,
                           *FServeurs);
 
+        serversPinged_ = true;
         win32::TWin32Pinger pinger(PingQueryText);
         PingServers(pinger, FServeurs->Names(), [grid](const std::wstring& name, const std::wstring& reply) {
             winui::ListViewAddRow(grid, name + L"=" + reply);
@@ -612,6 +631,7 @@ void TfrmMain::bbtPingClick() {
 
         const std::vector<TPortSource> ports = GatherPortSources(sources, FFilePaths.FSAPLOGON_INI_FilePath,
                                                                  FFilePaths.FSAPUILANDSCAPE_XML_FilePath);
+        portsChecked_ = true;
         win32::TWin32TcpConnector tcp;
         CheckServerPorts(tcp, PortTargetsForRows(FServeurs->Names(), ports, win32::CompareUserLocaleNoCase),
                          [this] { ServeWhileWaiting(); },
@@ -658,6 +678,44 @@ void TfrmMain::bbtNwCheckWorkstationClick() {
 void TfrmMain::UpdateToolButtons() {
     RunCommand(*this, CommandCursor::Normal, [&] {
         EnableWindow(Ctl(ids::bbtNwCheckWorkstation), IsNwCheckWorkstationInstalled(registry_, files_));
+    });
+}
+
+void TfrmMain::bbtSaveReportClick() {
+    std::vector<wchar_t> file(32768, L'\0');
+    wcscpy(file.data(), texts::kReportFileName);
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = hwnd_;
+    dialog.lpstrFilter = texts::kReportFilter;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrTitle = texts::kSaveReportTitle;
+    dialog.lpstrDefExt = L"txt";
+    dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!GetSaveFileNameW(&dialog)) return;
+    const std::wstring path = file.data();
+
+    RunCommand(*this, CommandCursor::Busy, [&] {
+        TWorkstationReport report;
+        FillIdentity(report, win32::TWin32SystemVersion(), win32::TWin32WorkstationIdentity(), win32::TWin32Clock());
+        // Computed afresh, like the buttons do, without touching what the window shows.
+        TConfigFilePaths paths;
+        GatherProbes({registry_, environment_, files_, versions_, fileReader_, ansi_}, report, paths);
+        // The servers as listed, since their checks take time and may have been run.
+        for (const auto& cells : winui::ListViewCells(Ctl(ids::vlPing))) {
+            TServerCheck server;
+            server.name = cells.size() > 0 ? cells[0] : L"";
+            server.reply = cells.size() > 1 ? cells[1] : L"";
+            server.port = cells.size() > 2 ? cells[2] : L"";
+            server.tcp = cells.size() > 3 ? cells[3] : L"";
+            report.servers.push_back(std::move(server));
+        }
+        report.pinged = serversPinged_;
+        report.portsChecked = portsChecked_;
+        win32::TWin32FileWriter writer;
+        if (!writer.CreateWith(path, "\xEF\xBB\xBF" + ToUtf8(ReportText(report))))
+            throw AppError(L"Le rapport n'a pas pu être enregistré dans \"" + path + L"\".");
     });
 }
 

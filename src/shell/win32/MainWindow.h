@@ -62,6 +62,7 @@ private:
     void ServeWhileWaiting();
     void bbtOpenFolderClick(HWND sender);
     void bbtNwCheckWorkstationClick();
+    void bbtSaveReportClick();
     void bbtAboutClick();
     void bbtCloseClick();
     void UpdateToolButtons();
@@ -73,6 +74,7 @@ private:
     UINT dpi_ = 96;
     bool busy_ = false;
     bool closeRequested_ = false;
+    bool serversPinged_ = false, portsChecked_ = false;  // what the server list shows
     std::unordered_map<int, HWND> controls_;
     std::array<HWND, 5> mainPages_{};
     std::array<HWND, 6> filePages_{};
