@@ -241,7 +241,8 @@ void TWebUpdate::WriteLogLine(const std::wstring& line) {
     if (!folder.empty() && !files->FolderExists(folder) && !CreateDirectoryChain(*files, folder)) return;
 
     const std::string bytes = (FServices.ansi ? FServices.ansi->Encode(line) : TWindows1252().Encode(line)) + "\r\n";
-    if (!files->AppendToExisting(path, bytes)) files->CreateWith(path, bytes);
+    // Only a log that cannot be opened is created afresh; one that refuses the write keeps its lines.
+    if (files->AppendToExisting(path, bytes) == AppendResult::NotOpened) files->CreateWith(path, bytes);
 }
 
 void TWebUpdate::AddToLog(const std::wstring& s) {
@@ -501,6 +502,53 @@ int TWebUpdate::ProcessFileDetails() {
 }
 int TWebUpdate::GetFileUpdates() {
     NotBuilt("GetFileUpdates");
+}
+
+// Public operations of later steps: declared so callers compile, refusing until they are built.
+void TWebUpdate::DoUpdate(bool) {
+    NotBuilt("DoUpdate");
+}
+void TWebUpdate::DoThreadUpdate(bool) {
+    NotBuilt("DoThreadUpdate");
+}
+bool TWebUpdate::NewVersionAvailable(bool) {
+    NotBuilt("NewVersionAvailable");
+}
+std::optional<std::vector<std::wstring>> TWebUpdate::NewWhatsNew(bool) {
+    NotBuilt("NewWhatsNew");
+}
+int TWebUpdate::UpdateActions() {
+    NotBuilt("UpdateActions");
+}
+void TWebUpdate::ShowHTMLDialog(const std::wstring&) {
+    NotBuilt("ShowHTMLDialog");
+}
+void TWebUpdate::DoSuccess() {
+    NotBuilt("DoSuccess");
+}
+void TWebUpdate::DoPostUpdateInfo() {
+    NotBuilt("DoPostUpdateInfo");
+}
+bool TWebUpdate::Connected() {
+    NotBuilt("Connected");
+}
+int TWebUpdate::ConnectionType() {
+    NotBuilt("ConnectionType");
+}
+void TWebUpdate::HangUp() {
+    NotBuilt("HangUp");
+}
+bool TWebUpdate::URLGetFile(void*, const std::wstring&, const std::wstring&, bool) {
+    NotBuilt("URLGetFile");
+}
+std::wstring TWebUpdate::URLtoFile(const std::wstring&) {
+    NotBuilt("URLtoFile");
+}
+std::wstring TWebUpdate::URLToDomain(const std::wstring&) {
+    NotBuilt("URLToDomain");
+}
+std::wstring TWebUpdate::MakeProxyUrl(const std::wstring&, const std::wstring&, const std::wstring&) {
+    NotBuilt("MakeProxyUrl");
 }
 
 }  // namespace orvane
