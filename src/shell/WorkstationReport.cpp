@@ -184,9 +184,11 @@ std::wstring ReportText(const TWorkstationReport& r) {
     for (const TConfigFileView& f : r.files) out.push_back(std::wstring(ConfigFileTabCaption(f.tab)) + L"\t" + f.pathBox);
 
     Heading(out, L"Serveurs");
-    if (!r.pinged && !r.portsChecked && r.servers.empty()) out.push_back(L"Non vérifiés.");
+    if (!r.serversListed) out.push_back(L"Non vérifiés.");
+    else if (r.servers.empty()) out.push_back(L"Aucun serveur.");
     for (const TServerCheck& s : r.servers) {
-        std::vector<std::wstring> cells = {s.name, s.reply};
+        std::vector<std::wstring> cells = {s.name};
+        if (r.pinged) cells.push_back(s.reply);
         if (r.portsChecked) {
             cells.push_back(s.port);
             cells.push_back(s.tcp);

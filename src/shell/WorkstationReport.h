@@ -34,6 +34,7 @@ struct TWorkstationReport {
     std::vector<std::pair<std::wstring, std::wstring>> environment;     // the six variables
     std::vector<TConfigFileView> files;                                 // the six files, in tab order
     std::vector<TServerCheck> servers;
+    bool serversListed = false;  // the servers were gathered at all
     bool pinged = false;         // replies were asked for
     bool portsChecked = false;   // ports were tried
 };

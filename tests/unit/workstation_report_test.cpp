@@ -54,7 +54,7 @@ TWorkstationReport Sample() {
     }
     r.files[0] = {TConfigFileTab::SapLogonIni, true, L"C:\\saplogon.ini", L"[Server]\r\nItem1=srv\r\nPassword=x\r\n"};
     r.servers = {{L"srv", L"Reply from 10.0.0.1: Request Timed Out", L"3200", L"ouvert"}, {L"zz", L"", L"", L""}};
-    r.pinged = r.portsChecked = true;
+    r.serversListed = r.pinged = r.portsChecked = true;
     return r;
 }
 
@@ -73,14 +73,28 @@ TEST(WorkstationReport, TextHasEverySectionAndNoSecret) {
     EXPECT_EQ(text.find(L"Password=x"), std::wstring::npos);
 }
 
-TEST(WorkstationReport, ServersNotYetCheckedSaySo) {
+// A server's line has the columns of what was asked: its name, its reply, its port and TCP check.
+TEST(WorkstationReport, ServerLinesFollowWhatWasAsked) {
     TWorkstationReport r = Sample();
-    r.servers.clear();
-    r.pinged = r.portsChecked = false;
-    EXPECT_NE(ReportText(r).find(L"Serveurs\r\n========\r\nNon vérifiés.\r\n"), std::wstring::npos);
     r.servers = {{L"srv", L"Reply", L"3200", L"ouvert"}};
-    r.pinged = true;  // ports not tried: two columns only
-    EXPECT_NE(ReportText(r).find(L"\r\nsrv\tReply\r\n"), std::wstring::npos);
+    const struct {
+        bool pinged, ports;
+        const wchar_t* line;
+    } cases[] = {
+        {false, false, L"\r\nsrv\r\n"},
+        {true, false, L"\r\nsrv\tReply\r\n"},
+        {false, true, L"\r\nsrv\t3200\touvert\r\n"},
+        {true, true, L"\r\nsrv\tReply\t3200\touvert\r\n"},
+    };
+    for (const auto& c : cases) {
+        r.pinged = c.pinged;
+        r.portsChecked = c.ports;
+        EXPECT_NE(ReportText(r).find(std::wstring(L"========") + c.line), std::wstring::npos) << ToUtf8(c.line);
+    }
+    r.servers.clear();
+    EXPECT_NE(ReportText(r).find(L"Serveurs\r\n========\r\nAucun serveur.\r\n"), std::wstring::npos);
+    r.serversListed = false;  // the window before its first ping
+    EXPECT_NE(ReportText(r).find(L"Serveurs\r\n========\r\nNon vérifiés.\r\n"), std::wstring::npos);
 }
 
 TEST(WorkstationReport, JsonComponentsFromTheVersionsReport) {

@@ -28,6 +28,7 @@ const TCommand& ChecksumCommand();   // checksum FILE
 const TCommand& ControlCommand();    // control FILE
 #ifdef _WIN32
 const TCommand& CabinetCommand();  // cabinet FILE FOLDER
+const TCommand& ReportCommand();   // report [--json] [--ping] [--ports]
 #endif
 
 // The whole command line after the program's name.

@@ -20,6 +20,7 @@ std::vector<const TCommand*> Commands() {
         &ControlCommand(),
 #ifdef _WIN32
         &CabinetCommand(),
+        &ReportCommand(),
 #endif
     };
 }

@@ -711,7 +711,7 @@ void TfrmMain::bbtSaveReportClick() {
             server.tcp = cells.size() > 3 ? cells[3] : L"";
             report.servers.push_back(std::move(server));
         }
-        report.pinged = serversPinged_;
+        report.serversListed = report.pinged = serversPinged_;
         report.portsChecked = portsChecked_;
         win32::TWin32FileWriter writer;
         if (!writer.CreateWith(path, "\xEF\xBB\xBF" + ToUtf8(ReportText(report))))
