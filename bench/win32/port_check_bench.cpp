@@ -40,15 +40,21 @@ int main() {
         win32::TWin32TcpConnector tcp;
         int opened = 0, timedOut = 0, other = 0, waits = 0;
         const auto start = std::chrono::steady_clock::now();
-        CheckServerPorts(tcp, targets, [&] { ++waits; }, [&](size_t, const TPortCheckCells& cells) {
-            if (cells.tcp == L"ouvert") ++opened;
-            else if (cells.tcp == L"délai dépassé") ++timedOut;
-            else ++other;
-        });
+        CheckServerPorts(
+            tcp, targets, [&] { ++waits; },
+            [&](size_t, const TPortCheckCells& cells) {
+                if (cells.tcp == L"ouvert")
+                    ++opened;
+                else if (cells.tcp == L"délai dépassé")
+                    ++timedOut;
+                else
+                    ++other;
+            });
         const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-        std::printf("round %d: %.0f ms for all (%.2f time-outs; one after another would take %u ms), "
-                    "%d open, %d timed out, %d other, window served %d times\n",
-                    round, ms, ms / kPortCheckTimeoutMs, kEach * kPortCheckTimeoutMs, opened, timedOut, other, waits);
+        std::printf(
+            "round %d: %.0f ms for all (%.2f time-outs; one after another would take %u ms), "
+            "%d open, %d timed out, %d other, window served %d times\n",
+            round, ms, ms / kPortCheckTimeoutMs, kEach * kPortCheckTimeoutMs, opened, timedOut, other, waits);
     }
     return 0;
 }

@@ -30,4 +30,4 @@ public:
                                                const std::function<void()>& whileWaiting) = 0;
 };
 
-} // namespace orvane
+}  // namespace orvane

@@ -12,4 +12,4 @@ public:
     virtual std::wstring UserName() const = 0;
 };
 
-} // namespace orvane
+}  // namespace orvane

@@ -32,7 +32,7 @@ bool IsLetter(const std::wstring& part, wchar_t letter) {
     return part.size() == 1 && (part[0] == letter || part[0] == letter - L'A' + L'a');
 }
 
-} // namespace
+}  // namespace
 
 std::optional<TTcpTarget> HostAndPort(const std::wstring& value) {
     const size_t colon = value.rfind(L':');
@@ -113,11 +113,16 @@ std::vector<std::optional<TTcpTarget>> PortTargetsForRows(const std::vector<std:
 
 std::wstring TcpOutcomeText(const TTcpResult& result) {
     switch (result.outcome) {
-        case TTcpOutcome::Open: return L"ouvert";
-        case TTcpOutcome::Refused: return L"refusé";
-        case TTcpOutcome::TimedOut: return L"délai dépassé";
-        case TTcpOutcome::NameUnknown: return L"nom inconnu";
-        case TTcpOutcome::Failed: break;
+        case TTcpOutcome::Open:
+            return L"ouvert";
+        case TTcpOutcome::Refused:
+            return L"refusé";
+        case TTcpOutcome::TimedOut:
+            return L"délai dépassé";
+        case TTcpOutcome::NameUnknown:
+            return L"nom inconnu";
+        case TTcpOutcome::Failed:
+            break;
     }
     return L"erreur " + std::to_wstring(result.error);
 }
@@ -138,4 +143,4 @@ void CheckServerPorts(ITcpConnector& connector, const std::vector<std::optional<
         setCells(rows[k], {std::to_wstring(batch[k].port), TcpOutcomeText(results[k])});
 }
 
-} // namespace orvane
+}  // namespace orvane

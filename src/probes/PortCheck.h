@@ -60,4 +60,4 @@ void CheckServerPorts(ITcpConnector& connector, const std::vector<std::optional<
                       const std::function<void()>& whileWaiting,
                       const std::function<void(size_t row, const TPortCheckCells& cells)>& setCells);
 
-} // namespace orvane
+}  // namespace orvane

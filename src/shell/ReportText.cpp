@@ -14,4 +14,4 @@ std::wstring TabSeparatedLines(const std::vector<std::vector<std::wstring>>& row
     return out;
 }
 
-} // namespace orvane
+}  // namespace orvane

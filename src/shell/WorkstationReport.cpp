@@ -6,9 +6,9 @@
 #include "core/Json.h"
 #include "core/Text.h"
 #include "probes/EnvironmentVariables.h"
-#include "update/HostProbes.h"
 #include "probes/VersionsReport.h"
 #include "shell/ReportText.h"
+#include "update/HostProbes.h"
 
 namespace orvane {
 
@@ -21,7 +21,9 @@ bool NameSaysSecret(std::wstring name) {
     return false;
 }
 
-bool IsNameChar(wchar_t c) { return std::iswalnum(c) || c == L'_' || c == L'-' || c == L'.' || c == L':'; }
+bool IsNameChar(wchar_t c) {
+    return std::iswalnum(c) || c == L'_' || c == L'-' || c == L'.' || c == L':';
+}
 
 // name="value" and name='value' anywhere on the line.
 std::wstring MaskAttributes(const std::wstring& line) {
@@ -41,7 +43,7 @@ std::wstring MaskAttributes(const std::wstring& line) {
             if (close != std::wstring::npos) {
                 out.append(line, i, q + 1 - i);
                 out += NameSaysSecret(line.substr(nameStart, nameEnd - nameStart)) ? L"***"
-                                                                                    : line.substr(q + 1, close - q - 1);
+                                                                                   : line.substr(q + 1, close - q - 1);
                 out += line[q];
                 i = close + 1;
                 continue;
@@ -116,9 +118,11 @@ std::vector<TComponent> Components(const std::vector<std::wstring>& lines) {
     return out;
 }
 
-std::wstring Two(int n) { return (n < 10 ? L"0" : L"") + std::to_wstring(n); }
+std::wstring Two(int n) {
+    return (n < 10 ? L"0" : L"") + std::to_wstring(n);
+}
 
-} // namespace
+}  // namespace
 
 std::wstring ReportTime(int day, int month, int year, int hour, int minute, int second) {
     return Two(day) + L"/" + Two(month) + L"/" + std::to_wstring(year) + L" " + Two(hour) + L":" + Two(minute) + L":" +
@@ -142,11 +146,13 @@ void GatherProbes(const TReportSources& src, TWorkstationReport& report, TConfig
     report.environment.clear();
     for (const std::wstring& row : EnvironmentGridRows(src.env)) {
         const size_t equals = row.find(L'=');
-        report.environment.push_back({row.substr(0, equals), equals == std::wstring::npos ? L"" : row.substr(equals + 1)});
+        report.environment.push_back(
+            {row.substr(0, equals), equals == std::wstring::npos ? L"" : row.substr(equals + 1)});
     }
     report.files.assign(6, TConfigFileView{});
     const TConfigFileSources files{src.env, src.registry, src.files, src.reader, src.ansi};
-    SearchConfigFiles(files, paths, [&](const TConfigFileView& view) { report.files[static_cast<size_t>(view.tab)] = view; });
+    SearchConfigFiles(files, paths,
+                      [&](const TConfigFileView& view) { report.files[static_cast<size_t>(view.tab)] = view; });
     for (size_t i = 0; i < report.files.size(); ++i) report.files[i].tab = static_cast<TConfigFileTab>(i);
 }
 
@@ -181,11 +187,14 @@ std::wstring ReportText(const TWorkstationReport& r) {
     for (const auto& [name, value] : r.environment) out.push_back(name + L"\t" + value);
 
     Heading(out, L"Fichiers");
-    for (const TConfigFileView& f : r.files) out.push_back(std::wstring(ConfigFileTabCaption(f.tab)) + L"\t" + f.pathBox);
+    for (const TConfigFileView& f : r.files)
+        out.push_back(std::wstring(ConfigFileTabCaption(f.tab)) + L"\t" + f.pathBox);
 
     Heading(out, L"Serveurs");
-    if (!r.serversListed) out.push_back(L"Non vérifiés.");
-    else if (r.servers.empty()) out.push_back(L"Aucun serveur.");
+    if (!r.serversListed)
+        out.push_back(L"Non vérifiés.");
+    else if (r.servers.empty())
+        out.push_back(L"Aucun serveur.");
     for (const TServerCheck& s : r.servers) {
         std::vector<std::wstring> cells = {s.name};
         if (r.pinged) cells.push_back(s.reply);
@@ -274,4 +283,4 @@ std::string ReportJson(const TWorkstationReport& r) {
     return j;
 }
 
-} // namespace orvane
+}  // namespace orvane

@@ -9,8 +9,8 @@
 #include "platform/Environment.h"
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
-#include "platform/TextFileReader.h"
 #include "platform/SystemVersion.h"
+#include "platform/TextFileReader.h"
 #include "platform/VersionResource.h"
 #include "platform/WorkstationIdentity.h"
 #include "probes/ConfigurationFiles.h"
@@ -30,9 +30,9 @@ struct TWorkstationReport {
     std::wstring program;  // "Orvane" and its version
     std::wstring when;     // "dd/mm/yyyy hh:nn:ss"
     std::wstring os, computer, user;
-    std::vector<std::wstring> versions;                                 // the versions report, line by line
-    std::vector<std::pair<std::wstring, std::wstring>> environment;     // the six variables
-    std::vector<TConfigFileView> files;                                 // the six files, in tab order
+    std::vector<std::wstring> versions;                              // the versions report, line by line
+    std::vector<std::pair<std::wstring, std::wstring>> environment;  // the six variables
+    std::vector<TConfigFileView> files;                              // the six files, in tab order
     std::vector<TServerCheck> servers;
     bool serversListed = false;  // the servers were gathered at all
     bool pinged = false;         // replies were asked for
@@ -70,4 +70,4 @@ void FillIdentity(TWorkstationReport& report, const ISystemVersion& system, cons
 // "dd/mm/yyyy hh:nn:ss"
 std::wstring ReportTime(int day, int month, int year, int hour, int minute, int second);
 
-} // namespace orvane
+}  // namespace orvane

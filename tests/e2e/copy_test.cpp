@@ -73,8 +73,8 @@ TEST(Copy, EachKindOfDisplayCopiesEverythingAfterCtrlA) {
         bool grid;
     };
     for (const Display& d : {Display{0, bbtGetVersions, memVersions, false}, Display{1, bbtGetEnvVar, vlEnvVar, true},
-                             Display{2, bbtSearchFiles, synMemFirst, false}, Display{2, bbtSearchFiles, edtFileFirst, false},
-                             Display{3, bbtPing, vlPing, true}}) {
+                             Display{2, bbtSearchFiles, synMemFirst, false},
+                             Display{2, bbtSearchFiles, edtFileFirst, false}, Display{3, bbtPing, vlPing, true}}) {
         gui::SelectTab(app.Control(pgMain), d.tab);
         gui::ClickAndWait(app.Control(d.button), 120000);
         ASSERT_TRUE(FocusByTab(app, d.display)) << d.display;
@@ -129,5 +129,5 @@ TEST(Copy, TheContextMenuSelectsAllAndCopies) {
     EXPECT_EQ(gui::ClipboardText(), WithCrLf(gui::Text(memo)));
 }
 
-} // namespace
-} // namespace orvane
+}  // namespace
+}  // namespace orvane

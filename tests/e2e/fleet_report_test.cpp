@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <stdexcept>
 #include <map>
 #include <memory>
 #include <regex>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -53,7 +53,8 @@ private:
     }
     void Expect(char c) {
         Space();
-        if (i_ >= s_.size() || s_[i_] != c) throw std::runtime_error(std::string("expected ") + c + " at " + std::to_string(i_));
+        if (i_ >= s_.size() || s_[i_] != c)
+            throw std::runtime_error(std::string("expected ") + c + " at " + std::to_string(i_));
         ++i_;
     }
     bool Next(char c) {
@@ -69,7 +70,7 @@ private:
             if (static_cast<unsigned char>(c) < 0x20) throw std::runtime_error("control character in a string");
             if (c == '\\') {
                 const char e = s_.at(i_++);
-                const std::map<char, char> simple = {{'"', '"'}, {'\\', '\\'}, {'/', '/'}, {'b', '\b'},
+                const std::map<char, char> simple = {{'"', '"'},  {'\\', '\\'}, {'/', '/'},  {'b', '\b'},
                                                      {'f', '\f'}, {'n', '\n'},  {'r', '\r'}, {'t', '\t'}};
                 if (e == 'u') {
                     const unsigned code = std::stoul(s_.substr(i_, 4), nullptr, 16);
@@ -184,7 +185,8 @@ TEST(FleetReport, JsonMatchesTheWindowOnTheSameWorkstation) {
     TOrvaneProcess app;
     ASSERT_TRUE(app.Main());
     using namespace ids;
-    for (const auto& [tab, button] : std::vector<std::pair<int, int>>{{0, bbtGetVersions}, {1, bbtGetEnvVar}, {3, bbtPing}}) {
+    for (const auto& [tab, button] :
+         std::vector<std::pair<int, int>>{{0, bbtGetVersions}, {1, bbtGetEnvVar}, {3, bbtPing}}) {
         gui::SelectTab(app.Control(pgMain), tab);
         gui::ClickAndWait(app.Control(button), 120000);
     }
@@ -224,7 +226,8 @@ TEST(FleetReport, JsonMatchesTheWindowOnTheSameWorkstation) {
         EXPECT_EQ(servers[i]["name"].text, rows[i][0]);
         // Echo times differ from one run to the next; who answered and how much does not.
         const std::wregex time(L"time=[^ ]+");
-        EXPECT_EQ(std::regex_replace(servers[i]["ping"].text, time, L"time=?"), std::regex_replace(rows[i][1], time, L"time=?"));
+        EXPECT_EQ(std::regex_replace(servers[i]["ping"].text, time, L"time=?"),
+                  std::regex_replace(rows[i][1], time, L"time=?"));
         EXPECT_EQ(servers[i]["port"].text, rows[i][2]);
         EXPECT_EQ(servers[i]["tcp"].text, rows[i][3]);
     }
@@ -237,5 +240,5 @@ TEST(FleetReport, JsonMatchesTheWindowOnTheSameWorkstation) {
     EXPECT_EQ(app.CloseAndWait(), 0);
 }
 
-} // namespace
-} // namespace orvane
+}  // namespace
+}  // namespace orvane

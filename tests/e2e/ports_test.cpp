@@ -57,5 +57,5 @@ TEST(ServersTab, PortColumnsForOpenClosedAndSilentPorts) {
     EXPECT_EQ(app.CloseAndWait(), 0);
 }
 
-} // namespace
-} // namespace orvane
+}  // namespace
+}  // namespace orvane

@@ -43,7 +43,8 @@ std::map<std::wstring, std::vector<std::wstring>> Sections(const std::vector<std
         if (!lines[i].empty() && lines[i + 1] == std::wstring(lines[i].size(), L'=')) headings.push_back(i);
     for (size_t h = 0; h < headings.size(); ++h) {
         const size_t begin = headings[h] + 2, end = h + 1 < headings.size() ? headings[h + 1] - 1 : lines.size();
-        sections[lines[headings[h]]] = {lines.begin() + static_cast<long>(begin), lines.begin() + static_cast<long>(end)};
+        sections[lines[headings[h]]] = {lines.begin() + static_cast<long>(begin),
+                                        lines.begin() + static_cast<long>(end)};
     }
     return sections;
 }
@@ -82,9 +83,7 @@ TEST(SavedReport, CtrlSWritesWhatTheWindowShows) {
     TOrvaneProcess app;
     ASSERT_TRUE(app.Main());
     using namespace ids;
-    const struct {
-        int tab, button;
-    } commands[] = {{0, bbtGetVersions}, {1, bbtGetEnvVar}, {3, bbtPing}};
+    const struct { int tab, button; } commands[] = {{0, bbtGetVersions}, {1, bbtGetEnvVar}, {3, bbtPing}};
     for (const auto& c : commands) {
         gui::SelectTab(app.Control(pgMain), c.tab);
         gui::ClickAndWait(app.Control(c.button), 120000);
@@ -137,5 +136,5 @@ TEST(SavedReport, CtrlSWritesWhatTheWindowShows) {
     fs::remove(file);
 }
 
-} // namespace
-} // namespace orvane
+}  // namespace
+}  // namespace orvane

@@ -37,4 +37,4 @@ private:
     std::map<std::pair<std::wstring, uint16_t>, TTcpResult> results_;
 };
 
-} // namespace orvane::fakes
+}  // namespace orvane::fakes

@@ -10,8 +10,12 @@
 
 namespace orvane {
 
-bool operator==(const TTcpTarget& a, const TTcpTarget& b) { return a.host == b.host && a.port == b.port; }
-void PrintTo(const TTcpTarget& t, std::ostream* os) { *os << ToUtf8(t.host) << ":" << t.port; }
+bool operator==(const TTcpTarget& a, const TTcpTarget& b) {
+    return a.host == b.host && a.port == b.port;
+}
+void PrintTo(const TTcpTarget& t, std::ostream* os) {
+    *os << ToUtf8(t.host) << ":" << t.port;
+}
 
 namespace {
 
@@ -158,8 +162,11 @@ TEST(PortCheck, OneBatchForEveryRowWithAPortCellsInRowOrder) {
                                          TTcpTarget{L"c", 3300}};
     int waited = 0;
     std::vector<std::pair<size_t, std::wstring>> cells;
-    CheckServerPorts(tcp, targets, [&] { ++waited; },
-                     [&](size_t row, const TPortCheckCells& c) { cells.push_back({row, c.port + L" " + c.tcp}); });
+    CheckServerPorts(
+        tcp, targets, [&] { ++waited; },
+        [&](size_t row, const TPortCheckCells& c) {
+            cells.push_back({row, c.port + L" " + c.tcp});
+        });
     EXPECT_EQ(tcp.calls, 1);
     EXPECT_EQ(tcp.timeouts, std::vector<uint32_t>{2000});
     EXPECT_GT(waited, 0);
@@ -175,5 +182,5 @@ TEST(PortCheck, NoRowWithAPortConnectsNowhere) {
     EXPECT_FALSE(called);
 }
 
-} // namespace
-} // namespace orvane
+}  // namespace
+}  // namespace orvane

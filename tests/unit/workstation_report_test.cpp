@@ -41,11 +41,25 @@ TWorkstationReport Sample() {
     r.os = L"Windows 10";
     r.computer = L"PC1";
     r.user = L"bob";
-    r.versions = {L"", L"SAP Setup", L"---------", L"Path = C:\\S\\", L"NwSapSetup.exe = 9.0.1.0", L"",
-                  L"SAP GUI for Windows", L"-------------------", L"Path = C:\\G\\", L"saplogon.exe = 7400.3.10.1127",
-                  L"saplgpad.exe = Fichier non trouvé.", L"SAP Logon for Windows 740 Patch Level 10 Level 1", L"",
-                  L"Kerberos DLL", L"------------", L"Path = C:\\K\\", L"Fichier \"gsskrb5.dll\" introuvable.",
-                  L"Path = C:\\K64\\", L""};
+    r.versions = {L"",
+                  L"SAP Setup",
+                  L"---------",
+                  L"Path = C:\\S\\",
+                  L"NwSapSetup.exe = 9.0.1.0",
+                  L"",
+                  L"SAP GUI for Windows",
+                  L"-------------------",
+                  L"Path = C:\\G\\",
+                  L"saplogon.exe = 7400.3.10.1127",
+                  L"saplgpad.exe = Fichier non trouvé.",
+                  L"SAP Logon for Windows 740 Patch Level 10 Level 1",
+                  L"",
+                  L"Kerberos DLL",
+                  L"------------",
+                  L"Path = C:\\K\\",
+                  L"Fichier \"gsskrb5.dll\" introuvable.",
+                  L"Path = C:\\K64\\",
+                  L""};
     r.environment = {{L"SNC_LIB", L"C:\\x.dll"}, {L"SNC_LIB_64", L""}};
     r.files.resize(6);
     for (size_t i = 0; i < 6; ++i) {
@@ -67,7 +81,8 @@ TEST(WorkstationReport, TextHasEverySectionAndNoSecret) {
         L"Variables d'environnement\r\n=========================\r\nSNC_LIB\tC:\\x.dll\r\nSNC_LIB_64\t\r\n",
         L"Fichiers\r\n========\r\nSAPLOGON.INI\tC:\\saplogon.ini\r\nSAPMSG.INI\tFichier non trouvé.\r\n",
         L"Serveurs\r\n========\r\nsrv\tReply from 10.0.0.1: Request Timed Out\t3200\touvert\r\nzz\t\t\t\r\n",
-        L"SAPLOGON.INI (C:\\saplogon.ini)\r\n==============================\r\n[Server]\r\nItem1=srv\r\nPassword=***\r\n",
+        L"SAPLOGON.INI "
+        L"(C:\\saplogon.ini)\r\n==============================\r\n[Server]\r\nItem1=srv\r\nPassword=***\r\n",
     };
     for (const std::wstring& part : expectedParts) EXPECT_NE(text.find(part), std::wstring::npos) << ToUtf8(part);
     EXPECT_EQ(text.find(L"Password=x"), std::wstring::npos);
@@ -113,5 +128,5 @@ TEST(WorkstationReport, JsonComponentsFromTheVersionsReport) {
     for (const char* part : parts) EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
 }
 
-} // namespace
-} // namespace orvane
+}  // namespace
+}  // namespace orvane

@@ -12,7 +12,9 @@
 
 namespace orvane::testing::listeners {
 
-inline void CloseSocket(SOCKET s) { closesocket(s); }
+inline void CloseSocket(SOCKET s) {
+    closesocket(s);
+}
 using unique_socket = win32::unique_any<SOCKET, CloseSocket, ~std::uintptr_t{0}>;
 
 struct Winsock {
@@ -69,4 +71,4 @@ struct SilentListener {
     }
 };
 
-} // namespace orvane::testing::listeners
+}  // namespace orvane::testing::listeners

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "core/Error.h"
 #include "Listeners.h"
+#include "core/Error.h"
 #include "platform/win32/TcpConnector_win32.h"
 #include "probes/PortCheck.h"
 
@@ -51,8 +51,7 @@ TEST(TcpConnector, OpenClosedSilentAndUnknownPorts) {
     ASSERT_EQ(results.size(), targets.size());
     const std::vector<std::wstring> expected = {L"ouvert", L"refusé", L"délai dépassé", L"nom inconnu",
                                                 L"erreur " + std::to_wstring(WSANO_RECOVERY + 100)};
-    for (size_t i = 0; i < targets.size(); ++i)
-        EXPECT_EQ(TcpOutcomeText(results[i]), expected[i]) << i;
+    for (size_t i = 0; i < targets.size(); ++i) EXPECT_EQ(TcpOutcomeText(results[i]), expected[i]) << i;
     EXPECT_GE(took, 650u) << "the silent port is given its whole time";
     EXPECT_LT(took, 3000u);
     EXPECT_GT(waits, 10) << "the caller is called back while it waits";
@@ -90,5 +89,5 @@ TEST(TcpConnector, NothingToTry) {
     EXPECT_TRUE(tcp.TryConnect({}, 2000, {}).empty());
 }
 
-} // namespace
-} // namespace orvane
+}  // namespace
+}  // namespace orvane

@@ -18,7 +18,9 @@ namespace orvane::win32 {
 
 namespace {
 
-void CloseSocket(SOCKET s) { closesocket(s); }
+void CloseSocket(SOCKET s) {
+    closesocket(s);
+}
 using unique_socket = unique_any<SOCKET, CloseSocket, ~std::uintptr_t{0}>;
 
 struct TFreeAddrInfo {
@@ -40,13 +42,18 @@ public:
 
 TTcpResult Settled(int error) {
     switch (error) {
-        case 0: return {TTcpOutcome::Open, 0};
-        case WSAECONNREFUSED: return {TTcpOutcome::Refused, error};
-        case WSAETIMEDOUT: return {TTcpOutcome::TimedOut, error};
+        case 0:
+            return {TTcpOutcome::Open, 0};
+        case WSAECONNREFUSED:
+            return {TTcpOutcome::Refused, error};
+        case WSAETIMEDOUT:
+            return {TTcpOutcome::TimedOut, error};
         case WSAHOST_NOT_FOUND:
         case WSANO_DATA:
-        case WSANO_RECOVERY: return {TTcpOutcome::NameUnknown, error};
-        default: return {TTcpOutcome::Failed, error};
+        case WSANO_RECOVERY:
+            return {TTcpOutcome::NameUnknown, error};
+        default:
+            return {TTcpOutcome::Failed, error};
     }
 }
 
@@ -125,7 +132,7 @@ void ConnectAll(const std::vector<TTcpTarget>& targets, uint32_t timeoutMs, cons
     for (const TPending& p : pending) results[p.index] = {TTcpOutcome::TimedOut, 0};
 }
 
-} // namespace
+}  // namespace
 
 int ResolveTcpAddress(const std::wstring& host, uint16_t port, TSocketAddress& address) {
     ADDRINFOW hints{};
@@ -182,4 +189,4 @@ std::vector<TTcpResult> TWin32TcpConnector::TryConnect(const std::vector<TTcpTar
     return results;
 }
 
-} // namespace orvane::win32
+}  // namespace orvane::win32

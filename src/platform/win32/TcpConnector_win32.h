@@ -36,4 +36,4 @@ private:
     TTcpResolver resolve_;
 };
 
-} // namespace orvane::win32
+}  // namespace orvane::win32

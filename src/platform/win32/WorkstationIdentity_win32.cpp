@@ -16,4 +16,4 @@ std::wstring TWin32WorkstationIdentity::UserName() const {
     return GetUserNameW(name, &size) ? std::wstring(name) : std::wstring();
 }
 
-} // namespace orvane::win32
+}  // namespace orvane::win32

@@ -11,4 +11,4 @@ public:
     std::wstring UserName() const override;
 };
 
-} // namespace orvane::win32
+}  // namespace orvane::win32
