@@ -107,7 +107,10 @@ std::vector<std::vector<std::wstring>> ListViewCells(HWND list, bool selectedOnl
 }
 
 bool SetClipboardText(HWND owner, const std::wstring& text) {
-    if (!OpenClipboard(owner)) return false;
+    // Another program may hold the clipboard for a moment (a clipboard viewer reading it).
+    bool opened = false;
+    for (int attempt = 0; attempt < 20 && !(opened = OpenClipboard(owner)); ++attempt) Sleep(10);
+    if (!opened) return false;
     EmptyClipboard();
     bool done = false;
     const size_t bytes = (text.size() + 1) * sizeof(wchar_t);

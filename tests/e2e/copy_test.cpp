@@ -29,13 +29,15 @@ bool FocusByTab(const TOrvaneProcess& app, int id) {
     return GetDlgCtrlID(gui::FocusedControl(app.Main())) == id;
 }
 
-// Ctrl+A then Ctrl+C in the focused display; the clipboard's text once it changed.
+// Ctrl+A then Ctrl+C in the focused display; the clipboard's text once it changed. The clipboard is
+// watched by its sequence number, so this process never holds it while Orvane writes.
 std::wstring SelectAllAndCopy(const TOrvaneProcess& app) {
     gui::SetClipboard(kMarker);
+    const DWORD marked = GetClipboardSequenceNumber();
     gui::PressKey(app.Main(), 'A', {VK_CONTROL});
     gui::WaitIdle(app.Main());
     gui::PressKey(app.Main(), 'C', {VK_CONTROL});
-    gui::WaitFor([] { return gui::ClipboardText() != kMarker; });
+    gui::WaitFor([&] { return GetClipboardSequenceNumber() != marked; });
     return gui::ClipboardText();
 }
 
@@ -101,8 +103,9 @@ TEST(Copy, AGridCopiesOnlyItsChosenRows) {
 
     gui::PressKey(app.Main(), VK_END);  // moves the selection to the last row
     gui::WaitIdle(app.Main());
+    const DWORD marked = GetClipboardSequenceNumber();
     gui::PressKey(app.Main(), 'C', {VK_CONTROL});
-    gui::WaitFor([] { return gui::ClipboardText() != kMarker; });
+    gui::WaitFor([&] { return GetClipboardSequenceNumber() != marked; });
     const auto rows = gui::ListViewCells(grid);
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(gui::ClipboardText(), Tabbed({rows.back()}));
@@ -115,6 +118,7 @@ TEST(Copy, TheContextMenuSelectsAllAndCopies) {
     gui::ClickAndWait(app.Control(ids::bbtGetVersions));
     const HWND memo = app.Control(ids::memVersions);
     gui::SetClipboard(kMarker);
+    const DWORD marked = GetClipboardSequenceNumber();
     const auto choose = [&](WORD key) {
         PostMessageW(memo, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(memo), -1);
         ASSERT_NE(gui::WaitForWindowOfClass(L"#32768", app.Pid(), 10000), nullptr) << "no menu";
@@ -125,7 +129,7 @@ TEST(Copy, TheContextMenuSelectsAllAndCopies) {
     };
     choose(VK_UP);  // from no item, Up reaches the last one
     choose(VK_DOWN);
-    gui::WaitFor([] { return gui::ClipboardText() != kMarker; });
+    gui::WaitFor([&] { return GetClipboardSequenceNumber() != marked; });
     EXPECT_EQ(gui::ClipboardText(), WithCrLf(gui::Text(memo)));
 }
 
