@@ -108,26 +108,32 @@ HWND WaitForWindow(const std::wstring& title, DWORD pid, DWORD timeoutMs) {
     }
 }
 
+namespace {
+
+struct FindOfClass {
+    const std::wstring* className;
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK MatchClass(HWND window, LPARAM param) {
+    auto* f = reinterpret_cast<FindOfClass*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t name[64] = L"";
+    GetClassNameW(window, name, 64);
+    if (owner != f->pid || !IsWindowVisible(window) || *f->className != name) return TRUE;
+    f->found = window;
+    return FALSE;
+}
+
+} // namespace
+
 HWND WaitForWindowOfClass(const std::wstring& className, DWORD pid, DWORD timeoutMs) {
-    struct Find {
-        const std::wstring* className;
-        DWORD pid;
-        HWND found;
-    } find{&className, pid, nullptr};
+    FindOfClass find{&className, pid, nullptr};
     const DWORD start = GetTickCount();
     for (;;) {
-        EnumWindows(
-            [](HWND window, LPARAM param) -> BOOL {
-                auto* f = reinterpret_cast<Find*>(param);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                wchar_t name[64] = L"";
-                GetClassNameW(window, name, 64);
-                if (owner != f->pid || !IsWindowVisible(window) || *f->className != name) return TRUE;
-                f->found = window;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&find));
+        EnumWindows(MatchClass, reinterpret_cast<LPARAM>(&find));
         if (find.found || GetTickCount() - start >= timeoutMs) return find.found;
         Sleep(50);
     }
