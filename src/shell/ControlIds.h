@@ -9,6 +9,7 @@ enum : int {
     bbtAbout = 101,
     bbtClose = 102,
     pgMain = 103,
+    bbtSaveReport = 104,
 
     tshVersions = 110,
     bbtGetVersions = 111,

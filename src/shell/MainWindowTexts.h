@@ -7,6 +7,11 @@ namespace orvane::texts {
 inline constexpr const wchar_t* kAppTitle = L"Orvane";
 inline constexpr const wchar_t* kAbout = L"A propos de...";
 inline constexpr const wchar_t* kClose = L"&Fermer";
+inline constexpr const wchar_t* kSaveReport = L"Enregistrer le rapport...";
+inline constexpr const wchar_t* kSaveReportTitle = L"Enregistrer le rapport";
+inline constexpr const wchar_t* kReportFileName = L"Orvane.txt";
+// Two filters, each a caption and a pattern, as the save dialog reads them.
+inline constexpr wchar_t kReportFilter[] = L"Texte (*.txt)\0*.txt\0Tous les fichiers (*.*)\0*.*\0";
 
 inline constexpr const wchar_t* kTabVersions = L"Versions";
 inline constexpr const wchar_t* kGetVersions = L"Recherche les version Installées";
@@ -22,6 +27,10 @@ inline constexpr const wchar_t* kTabServeurs = L"Serveurs";
 inline constexpr const wchar_t* kPing = L"Ping des serveurs";
 inline constexpr const wchar_t* kColServeur = L"Serveur";
 inline constexpr const wchar_t* kColStatut = L"Statut";
+inline constexpr const wchar_t* kColPort = L"Port";
+inline constexpr const wchar_t* kColTcp = L"TCP";
+inline constexpr const wchar_t* kMenuCopy = L"Copier";
+inline constexpr const wchar_t* kMenuSelectAll = L"Tout sélectionner";
 // A doubled ampersand shows as one "&" in a tab caption.
 inline constexpr const wchar_t* kTabRepertoires = L"Répertoires && Outils";
 inline constexpr const wchar_t* kGroupRepertoires = L"Répertoires";

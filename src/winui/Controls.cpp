@@ -81,6 +81,51 @@ std::vector<std::wstring> ListViewRows(HWND list) {
     return rows;
 }
 
+void ListViewSetCell(HWND list, int row, int column, const std::wstring& text) {
+    std::wstring copy = text;
+    ListView_SetItemText(list, row, column, copy.data());
+}
+
+int ListViewColumnCount(HWND list) { return Header_GetItemCount(ListView_GetHeader(list)); }
+
+std::vector<std::vector<std::wstring>> ListViewCells(HWND list, bool selectedOnly) {
+    std::vector<std::vector<std::wstring>> rows;
+    const int columns = ListViewColumnCount(list);
+    std::vector<wchar_t> buffer(32768);
+    const int count = ListView_GetItemCount(list);
+    for (int i = 0; i < count; ++i) {
+        if (selectedOnly && !(ListView_GetItemState(list, i, LVIS_SELECTED) & LVIS_SELECTED)) continue;
+        std::vector<std::wstring> cells;
+        for (int c = 0; c < columns; ++c) {
+            buffer[0] = L'\0';
+            ListView_GetItemText(list, i, c, buffer.data(), static_cast<int>(buffer.size()));
+            cells.emplace_back(buffer.data());
+        }
+        rows.push_back(std::move(cells));
+    }
+    return rows;
+}
+
+bool SetClipboardText(HWND owner, const std::wstring& text) {
+    // Another program may hold the clipboard for a moment (a clipboard viewer reading it).
+    bool opened = false;
+    for (int attempt = 0; attempt < 20 && !(opened = OpenClipboard(owner)); ++attempt) Sleep(10);
+    if (!opened) return false;
+    EmptyClipboard();
+    bool done = false;
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+        if (void* target = GlobalLock(memory)) {
+            memcpy(target, text.c_str(), bytes);
+            GlobalUnlock(memory);
+            done = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+        }
+        if (!done) GlobalFree(memory);  // the clipboard owns it only once set
+    }
+    CloseClipboard();
+    return done;
+}
+
 void TabAdd(HWND tab, int index, const wchar_t* caption) {
     TCITEMW item{};
     item.mask = TCIF_TEXT;

@@ -40,6 +40,13 @@ void ListViewAddColumn(HWND list, int index, const wchar_t* title, int width);
 void ListViewClear(HWND list);
 void ListViewAddRow(HWND list, const std::wstring& nameValue);
 std::vector<std::wstring> ListViewRows(HWND list);  // back as "name=value"
+void ListViewSetCell(HWND list, int row, int column, const std::wstring& text);
+int ListViewColumnCount(HWND list);
+// Every cell of each row, first column first.
+std::vector<std::vector<std::wstring>> ListViewCells(HWND list, bool selectedOnly = false);
+
+// The clipboard's text, replaced (CF_UNICODETEXT); false when the clipboard could not be had.
+bool SetClipboardText(HWND owner, const std::wstring& text);
 
 // Tab controls
 void TabAdd(HWND tab, int index, const wchar_t* caption);

@@ -695,19 +695,7 @@ void TTextView::Copy() {
             out.push_back(c);
         }
     }
-    if (!OpenClipboard(window_)) return;
-    EmptyClipboard();
-    const size_t bytes = (out.size() + 1) * sizeof(wchar_t);
-    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-        if (void* target = GlobalLock(memory)) {
-            std::memcpy(target, out.c_str(), bytes);
-            GlobalUnlock(memory);
-            if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
-        } else {
-            GlobalFree(memory);
-        }
-    }
-    CloseClipboard();
+    SetClipboardText(window_, out);
 }
 
 LRESULT TTextView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

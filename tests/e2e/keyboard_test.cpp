@@ -40,7 +40,7 @@ TEST(Keyboard, TabReachesEveryControlOfTheVisiblePageAndCtrlTabChangesThePage) {
     TOrvaneProcess app;
     ASSERT_TRUE(app.Main());
     using namespace ids;
-    const std::vector<int> bottom = {bbtAbout, bbtClose, pgMain};
+    const std::vector<int> bottom = {bbtAbout, bbtSaveReport, bbtClose, pgMain};
     struct Page {
         int tab;
         std::vector<int> stops;  // after the bottom bar and the tab strip
@@ -85,7 +85,7 @@ TEST(Keyboard, TabReachesEveryControlOfTheVisiblePageAndCtrlTabChangesThePage) {
 TEST(Keyboard, FocusLeavesAHiddenPageAndAltFCloses) {
     TOrvaneProcess app;
     ASSERT_TRUE(app.Main());
-    TabWalk(app, 4, false);  // bbtAbout, bbtClose, pgMain, bbtGetVersions
+    TabWalk(app, 5, false);  // bbtAbout, bbtSaveReport, bbtClose, pgMain, bbtGetVersions
     ASSERT_EQ(GetDlgCtrlID(gui::FocusedControl(app.Main())), ids::bbtGetVersions);
     CtrlTab(app, false);
     EXPECT_TRUE(gui::WaitFor([&] { return gui::IsVisible(gui::FocusedControl(app.Main())); }));

@@ -49,6 +49,7 @@ TEST(MainWindow, StartsOnVersionsWithEveryDisplayEmpty) {
         const wchar_t* text;
     };
     for (const Caption& c : {Caption{ids::bbtAbout, L"A propos de..."}, Caption{ids::bbtClose, L"&Fermer"},
+                             Caption{ids::bbtSaveReport, L"Enregistrer le rapport..."},
                              Caption{ids::bbtGetVersions, L"Recherche les version Installées"},
                              Caption{ids::bbtGetEnvVar, L"Lecture des variables d'environnement"},
                              Caption{ids::bbtSearchFiles, L"Recherche des fichiers"},
@@ -64,7 +65,8 @@ TEST(MainWindow, StartsOnVersionsWithEveryDisplayEmpty) {
     EXPECT_TRUE(gui::ListViewRows(ctl(ids::vlEnvVar)).empty());
     EXPECT_TRUE(gui::ListViewRows(ctl(ids::vlPing)).empty());
     EXPECT_EQ(gui::ListViewColumns(ctl(ids::vlEnvVar)), (std::vector<std::wstring>{L"Variable", L"Valeur"}));
-    EXPECT_EQ(gui::ListViewColumns(ctl(ids::vlPing)), (std::vector<std::wstring>{L"Serveur", L"Statut"}));
+    EXPECT_EQ(gui::ListViewColumns(ctl(ids::vlPing)),
+              (std::vector<std::wstring>{L"Serveur", L"Statut", L"Port", L"TCP"}));
     for (int i = 0; i < ids::kFileTabCount; ++i) {
         EXPECT_EQ(gui::Text(ctl(ids::edtFileFirst + i)), L"") << files[i];
         EXPECT_EQ(gui::Text(ctl(ids::synMemFirst + i)), L"") << files[i];
@@ -170,6 +172,12 @@ TEST(MainWindow, KeepsItsSizesAndStretchesWithTheWindow) {
     EXPECT_EQ(bar2.top, bar.top + 100);
     EXPECT_EQ(close2.left, close.left + 200) << "the close button stays at the right edge";
     EXPECT_EQ(Rect(app, ids::bbtAbout).left, about.left) << "the about button stays at the left edge";
+    // The report's button sits between the two, on the same row, clear of both.
+    const RECT save = Rect(app, ids::bbtSaveReport);
+    EXPECT_GT(save.left, Rect(app, ids::bbtAbout).right);
+    EXPECT_LT(save.right, close2.left);
+    EXPECT_EQ(save.top, close2.top);
+    EXPECT_EQ(Height(save), 25);
     EXPECT_EQ(Width(memo2), Width(memo) + 200);
     EXPECT_EQ(Height(memo2), Height(memo) + 100);
     EXPECT_EQ(app.CloseAndWait(), 0);

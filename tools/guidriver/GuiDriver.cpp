@@ -108,6 +108,37 @@ HWND WaitForWindow(const std::wstring& title, DWORD pid, DWORD timeoutMs) {
     }
 }
 
+namespace {
+
+struct FindOfClass {
+    const std::wstring* className;
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK MatchClass(HWND window, LPARAM param) {
+    auto* f = reinterpret_cast<FindOfClass*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t name[64] = L"";
+    GetClassNameW(window, name, 64);
+    if (owner != f->pid || !IsWindowVisible(window) || *f->className != name) return TRUE;
+    f->found = window;
+    return FALSE;
+}
+
+} // namespace
+
+HWND WaitForWindowOfClass(const std::wstring& className, DWORD pid, DWORD timeoutMs) {
+    FindOfClass find{&className, pid, nullptr};
+    const DWORD start = GetTickCount();
+    for (;;) {
+        EnumWindows(MatchClass, reinterpret_cast<LPARAM>(&find));
+        if (find.found || GetTickCount() - start >= timeoutMs) return find.found;
+        Sleep(50);
+    }
+}
+
 HWND FindById(HWND root, int id) {
     FindChild find{id, nullptr, nullptr};
     EnumChildWindows(root, MatchChild, reinterpret_cast<LPARAM>(&find));
@@ -231,6 +262,47 @@ std::vector<std::wstring> ListViewColumns(HWND list) {
         columns.push_back(text);
     }
     return columns;
+}
+
+std::vector<std::vector<std::wstring>> ListViewCells(HWND list) {
+    std::vector<std::vector<std::wstring>> rows;
+    RemoteBuffer remote(list, sizeof(LVITEMW) + kTextChars * sizeof(wchar_t));
+    if (!remote) return rows;
+    const int columns = static_cast<int>(ListViewColumns(list).size());
+    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        std::vector<std::wstring> cells;
+        for (int c = 0; c < columns; ++c) cells.push_back(ListViewCell(list, remote, i, c));
+        rows.push_back(std::move(cells));
+    }
+    return rows;
+}
+
+std::wstring ClipboardText() {
+    std::wstring text;
+    for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
+    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+void SetClipboard(const std::wstring& text) {
+    for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
+    EmptyClipboard();
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+        if (void* target = GlobalLock(memory)) {
+            memcpy(target, text.c_str(), bytes);
+            GlobalUnlock(memory);
+        }
+        if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+    }
+    CloseClipboard();
 }
 
 RECT ClientRectIn(HWND control, HWND topLevel) {

@@ -15,6 +15,9 @@ namespace orvane::gui {
 // The first visible top-level window titled TITLE (of process PID unless 0), waiting up to TIMEOUT ms.
 HWND WaitForWindow(const std::wstring& title, DWORD pid, DWORD timeoutMs);
 
+// The first visible top-level window of class CLASSNAME of process PID, waiting up to TIMEOUT ms.
+HWND WaitForWindowOfClass(const std::wstring& className, DWORD pid, DWORD timeoutMs);
+
 // A descendant of ROOT by control identifier, or by exact caption (ampersands included).
 HWND FindById(HWND root, int id);
 HWND FindByCaption(HWND root, const std::wstring& caption);
@@ -60,6 +63,12 @@ bool IsVisible(HWND control);
 // The rows of a report list view as "column 1=column 2", read across the process boundary.
 std::vector<std::wstring> ListViewRows(HWND list);
 std::vector<std::wstring> ListViewColumns(HWND list);
+// Every cell of every row, first column first.
+std::vector<std::vector<std::wstring>> ListViewCells(HWND list);
+
+// The clipboard's Unicode text ("" when it holds none), and a way to put text there first.
+std::wstring ClipboardText();
+void SetClipboard(const std::wstring& text);
 
 // The rectangle of a control in its top-level window's client coordinates.
 RECT ClientRectIn(HWND control, HWND topLevel);

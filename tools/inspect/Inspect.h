@@ -29,6 +29,7 @@ const TCommand& ControlCommand();    // control FILE
 const TCommand& FetchCommand();      // fetch [OPTIONS] URL FOLDER
 #ifdef _WIN32
 const TCommand& CabinetCommand();  // cabinet FILE FOLDER
+const TCommand& ReportCommand();   // report [--json] [--ping] [--ports]
 #endif
 
 // The whole command line after the program's name.

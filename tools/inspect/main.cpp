@@ -21,6 +21,7 @@ std::vector<const TCommand*> Commands() {
         &FetchCommand(),
 #ifdef _WIN32
         &CabinetCommand(),
+        &ReportCommand(),
 #endif
     };
 }

@@ -1,19 +1,31 @@
 #include "shell/win32/MainWindow.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <vector>
 
+#include "core/Error.h"
+#include "core/Text.h"
+#include "platform/win32/Clock_win32.h"
+#include "platform/win32/FileWriter_win32.h"
+#include "platform/win32/SystemVersion_win32.h"
+#include "platform/win32/WorkstationIdentity_win32.h"
 #include "probes/ConfigurationFiles.h"
 #include "probes/EnvironmentVariables.h"
 #include "platform/win32/Pinger_win32.h"
 #include "platform/win32/ProfileReader_win32.h"
+#include "platform/win32/TcpConnector_win32.h"
 #include "probes/FoldersAndTools.h"
+#include "probes/PortCheck.h"
 #include "probes/ServerPing.h"
 #include "probes/VersionsReport.h"
 #include "shell/ControlIds.h"
 #include "shell/MainWindowTexts.h"
+#include "shell/ReportText.h"
+#include "shell/WorkstationReport.h"
 #include "winui/Controls.h"
 #include "winui/Dpi.h"
 #include "winui/TextView.h"
@@ -32,9 +44,11 @@ constexpr TSyntaxLanguage kFileLanguages[] = {TSyntaxLanguage::Ini, TSyntaxLangu
 // Design sizes at 96 dpi.
 constexpr int kClientWidth = 635, kClientHeight = 382;
 constexpr int kBottomBar = 33, kBorder = 4, kButtonHeight = 25, kPathStrip = 27;
-constexpr int kAboutButtonWidth = 109, kCloseButtonWidth = 75;
+constexpr int kAboutButtonWidth = 109, kCloseButtonWidth = 75, kSaveButtonWidth = 150;
 constexpr int kFolderButtonWidth = 195, kToolButtonWidth = 139;
 constexpr int kGridNameWidth = 150, kGridValueWidth = 455;
+// The port checks' columns come after the ping's, which keep their widths.
+constexpr int kGridPortWidth = 50, kGridTcpWidth = 100;
 // The path box sits inside its strip with a small inset on every side.
 constexpr int kPathInsetX = 2, kPathInsetY = 3;
 // "Répertoires & Outils": group boxes inset from the page, buttons inset from the group's frame and
@@ -52,11 +66,21 @@ LRESULT CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORBTN:
         case WM_NEXTDLGCTL:  // a multi-line box passes Tab on to its parent
+        case WM_CONTEXTMENU:
             return SendMessageW(GetAncestor(hwnd, GA_ROOT), message, wParam, lParam);
         default:
             return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
+
+// Text boxes bring their own editing menu; the read-only ones hand the right click to the window.
+LRESULT CALLBACK ReadOnlyBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_CONTEXTMENU)
+        return SendMessageW(GetAncestor(hwnd, GA_ROOT), message, reinterpret_cast<WPARAM>(hwnd), lParam);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+enum : UINT { kMenuCopy = 1, kMenuSelectAll = 2 };
 
 void RegisterClasses(HINSTANCE instance, WNDPROC mainProc) {
     WNDCLASSEXW page{};
@@ -182,6 +206,12 @@ LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NOTIFY:
             OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
             return 0;
+        case WM_CONTEXTMENU:
+            if (const HWND display = DisplayOf(reinterpret_cast<HWND>(wParam))) {
+                ShowDisplayMenu(display, lParam);
+                return 0;
+            }
+            break;
         case WM_NEXTDLGCTL:  // from a multi-line box that was handed Tab
             if (LOWORD(lParam))
                 SetFocus(reinterpret_cast<HWND>(wParam));
@@ -189,6 +219,10 @@ LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 MoveFocus(wParam != 0);
             return 0;
         case WM_CLOSE:
+            if (busy_) {
+                closeRequested_ = true;
+                return 0;
+            }
             DestroyWindow(hwnd_);
             return 0;
         case WM_DESTROY:
@@ -220,6 +254,7 @@ void TfrmMain::CreateControls() {
     // Bottom bar first, then the tab control that fills the rest.
     const HWND bottom = Add(hwnd_, pnlBottom, kPageClass, L"", page, WS_EX_CONTROLPARENT);
     Add(bottom, bbtAbout, L"BUTTON", texts::kAbout, button);
+    Add(bottom, bbtSaveReport, L"BUTTON", texts::kSaveReport, button);
     Add(bottom, bbtClose, L"BUTTON", texts::kClose, button);
 
     // The tab controls hold the pages: as control parents, Tab and the mnemonics reach inside them.
@@ -240,6 +275,7 @@ void TfrmMain::CreateControls() {
     const HWND memo = Add(mainPages_[0], memVersions, L"EDIT", L"",
                           WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE);
     SendMessageW(memo, EM_SETLIMITTEXT, 0, 0);  // no 32K cap on the report
+    SetWindowSubclass(memo, ReadOnlyBoxProc, 0, 0);
 
     Add(mainPages_[1], bbtGetEnvVar, L"BUTTON", texts::kGetEnvVar, button);
     const HWND env = Add(mainPages_[1], vlEnvVar, WC_LISTVIEWW, L"", report, WS_EX_CLIENTEDGE);
@@ -251,12 +287,15 @@ void TfrmMain::CreateControls() {
     for (int i = 0; i < kFileTabCount; ++i) {
         winui::TabAdd(fileTabs, i, texts::kFileTabs[i]);
         filePages_[i] = Add(fileTabs, fileTabFirst + i, kPageClass, L"", page, WS_EX_CONTROLPARENT);
-        Add(filePages_[i], edtFileFirst + i, L"EDIT", L"", WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+        const HWND pathBox =
+            Add(filePages_[i], edtFileFirst + i, L"EDIT", L"", WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+        SetWindowSubclass(pathBox, ReadOnlyBoxProc, 0, 0);
         controls_[synMemFirst + i] = winui::CreateTextView(filePages_[i], synMemFirst + i, kFileLanguages[i]);
     }
 
     Add(mainPages_[3], bbtPing, L"BUTTON", texts::kPing, button);
-    const HWND ping = Add(mainPages_[3], vlPing, WC_LISTVIEWW, L"", report | LVS_SINGLESEL, WS_EX_CLIENTEDGE);
+    // Several rows can be chosen, as in the environment grid, so that they can be copied together.
+    const HWND ping = Add(mainPages_[3], vlPing, WC_LISTVIEWW, L"", report, WS_EX_CLIENTEDGE);
     ListView_SetExtendedListViewStyle(ping, grid);
 
     Add(mainPages_[4], grpRepertoires, L"BUTTON", texts::kGroupRepertoires, BS_GROUPBOX);
@@ -283,10 +322,16 @@ void TfrmMain::ApplyDpi(UINT dpi) {
             const bool env = grid == ids::vlEnvVar;
             winui::ListViewAddColumn(list, 0, env ? texts::kColVariable : texts::kColServeur, 0);
             winui::ListViewAddColumn(list, 1, env ? texts::kColValeur : texts::kColStatut, 0);
+            if (!env) {
+                winui::ListViewAddColumn(list, 2, texts::kColPort, 0);
+                winui::ListViewAddColumn(list, 3, texts::kColTcp, 0);
+            }
         }
         ListView_SetColumnWidth(list, 0, winui::Scale(kGridNameWidth, dpi));
         ListView_SetColumnWidth(list, 1, winui::Scale(kGridValueWidth, dpi));
     }
+    ListView_SetColumnWidth(Ctl(ids::vlPing), 2, winui::Scale(kGridPortWidth, dpi));
+    ListView_SetColumnWidth(Ctl(ids::vlPing), 3, winui::Scale(kGridTcpWidth, dpi));
     Layout();
 }
 
@@ -301,6 +346,9 @@ void TfrmMain::Layout() {
     Place(Ctl(ids::bbtAbout), S(kBorder), S(kBorder), S(kAboutButtonWidth), S(kButtonHeight));
     Place(Ctl(ids::bbtClose), width - S(kBorder) - S(kCloseButtonWidth), S(kBorder), S(kCloseButtonWidth),
           S(kButtonHeight));
+    // Beside "&Fermer", so that "A propos de..." keeps its place at the other end.
+    Place(Ctl(ids::bbtSaveReport), width - 2 * S(kBorder) - S(kCloseButtonWidth) - S(kSaveButtonWidth), S(kBorder),
+          S(kSaveButtonWidth), S(kButtonHeight));
 
     const HWND tabs = Ctl(ids::pgMain);
     Place(tabs, S(kBorder), S(kBorder), width - 2 * S(kBorder), height - S(kBottomBar) - S(kBorder));
@@ -357,8 +405,23 @@ void TfrmMain::ShowPage(HWND tab) {
 }
 
 bool TfrmMain::TranslateKeys(const MSG& message) {
-    if (message.message != WM_KEYDOWN || message.wParam != VK_TAB) return false;
+    if (message.message != WM_KEYDOWN) return false;
     if (message.hwnd != hwnd_ && !IsChild(hwnd_, message.hwnd)) return false;
+    const bool control = GetKeyState(VK_CONTROL) < 0, alt = GetKeyState(VK_MENU) < 0;
+    if (control && !alt && message.wParam == 'S') {
+        if (!busy_) bbtSaveReportClick();
+        return true;
+    }
+    if (control && !alt && (message.wParam == 'A' || message.wParam == 'C')) {
+        const HWND display = DisplayOf(GetFocus());
+        if (!display) return false;
+        if (message.wParam == 'A')
+            SelectAll(display);
+        else
+            CopySelection(display);
+        return true;
+    }
+    if (message.wParam != VK_TAB) return false;
     const bool backwards = GetKeyState(VK_SHIFT) < 0;
     if (GetKeyState(VK_CONTROL) >= 0) {
         MoveFocus(backwards);
@@ -409,6 +472,64 @@ void TfrmMain::MoveFocus(bool backwards) {
     if (SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(target, EM_SETSEL, 0, -1);
 }
 
+HWND TfrmMain::DisplayOf(HWND window) const {
+    if (!window) return nullptr;
+    std::vector<int> displays = {ids::memVersions, ids::vlEnvVar, ids::vlPing};
+    for (int i = 0; i < ids::kFileTabCount; ++i) {
+        displays.push_back(ids::edtFileFirst + i);
+        displays.push_back(ids::synMemFirst + i);
+    }
+    for (const int id : displays) {
+        const HWND display = Ctl(id);
+        if (window == display || IsChild(display, window)) return display;  // a list's header belongs to it
+    }
+    return nullptr;
+}
+
+bool TfrmMain::IsGrid(HWND display) const { return display == Ctl(ids::vlEnvVar) || display == Ctl(ids::vlPing); }
+
+void TfrmMain::SelectAll(HWND display) {
+    if (IsGrid(display)) {
+        ListView_SetItemState(display, -1, LVIS_SELECTED, LVIS_SELECTED);
+    } else {
+        SendMessageW(display, EM_SETSEL, 0, -1);
+    }
+}
+
+bool TfrmMain::HasSelection(HWND display) const {
+    if (IsGrid(display)) return ListView_GetSelectedCount(display) > 0;
+    DWORD from = 0, to = 0;
+    SendMessageW(display, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    return from != to;
+}
+
+void TfrmMain::CopySelection(HWND display) {
+    if (!IsGrid(display)) {
+        SendMessageW(display, WM_COPY, 0, 0);
+        return;
+    }
+    const auto rows = winui::ListViewCells(display, true);
+    if (!rows.empty()) winui::SetClipboardText(hwnd_, TabSeparatedLines(rows));
+}
+
+void TfrmMain::ShowDisplayMenu(HWND display, LPARAM at) {
+    POINT point{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
+    if (at == -1) {  // from the keyboard: at the display's corner
+        RECT r;
+        GetWindowRect(display, &r);
+        point = {r.left + 8, r.top + 8};
+    }
+    SetFocus(display);
+    const HMENU menu = CreatePopupMenu();
+    AppendMenuW(menu, MF_STRING | (HasSelection(display) ? 0 : MF_GRAYED), kMenuCopy, texts::kMenuCopy);
+    AppendMenuW(menu, MF_STRING, kMenuSelectAll, texts::kMenuSelectAll);
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, point.x, point.y, 0, hwnd_, nullptr));
+    DestroyMenu(menu);
+    if (chosen == kMenuCopy) CopySelection(display);
+    if (chosen == kMenuSelectAll) SelectAll(display);
+}
+
 void TfrmMain::FormCreate() {
     winui::TabSelect(Ctl(ids::pgMain), 0);
     winui::TabSelect(Ctl(ids::pgFile), 0);
@@ -426,6 +547,8 @@ void TfrmMain::OnNotify(const NMHDR& header) {
 
 void TfrmMain::OnCommand(int id, HWND control) {
     using namespace ids;
+    // The port checks serve the window while they wait: no second command starts meanwhile.
+    if (busy_) return;
     switch (id) {
         case bbtGetVersions: bbtGetVersionsClick(); break;
         case bbtGetEnvVar: bbtGetEnvVarClick(); break;
@@ -437,6 +560,7 @@ void TfrmMain::OnCommand(int id, HWND control) {
         case bbtOpenFolder4: bbtOpenFolderClick(control); break;
         case bbtNwCheckWorkstation: bbtNwCheckWorkstationClick(); break;
         case bbtAbout: bbtAboutClick(); break;
+        case bbtSaveReport: bbtSaveReportClick(); break;
         case bbtClose: bbtCloseClick(); break;
         default: break;
     }
@@ -445,6 +569,7 @@ void TfrmMain::OnCommand(int id, HWND control) {
 void TfrmMain::SetBusyCursor(bool busy) {
     busy_ = busy;
     SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT : IDC_ARROW));
+    if (!busy && closeRequested_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
 void TfrmMain::ReportError(const std::wstring& text) {
@@ -489,6 +614,7 @@ void TfrmMain::bbtPingClick() {
     RunCommand(*this, CommandCursor::Busy, [&] {
         const HWND grid = Ctl(ids::vlPing);
         winui::ListViewClear(grid);
+        serversPinged_ = portsChecked_ = false;
         SearchFiles();
 
         const win32::TWin32ProfileReader profiles;
@@ -496,12 +622,41 @@ void TfrmMain::bbtPingClick() {
         GatherServerNames(sources, FFilePaths.FSAPLOGON_INI_FilePath, FFilePaths.FSAPUILANDSCAPE_XML_FilePath,
                           *FServeurs);
 
+        serversPinged_ = true;
         win32::TWin32Pinger pinger(PingQueryText);
         PingServers(pinger, FServeurs->Names(), [grid](const std::wstring& name, const std::wstring& reply) {
             winui::ListViewAddRow(grid, name + L"=" + reply);
             UpdateWindow(grid);  // each row shows as soon as its server has answered
         });
+
+        const std::vector<TPortSource> ports = GatherPortSources(sources, FFilePaths.FSAPLOGON_INI_FilePath,
+                                                                 FFilePaths.FSAPUILANDSCAPE_XML_FilePath);
+        portsChecked_ = true;
+        win32::TWin32TcpConnector tcp;
+        CheckServerPorts(tcp, PortTargetsForRows(FServeurs->Names(), ports, win32::CompareUserLocaleNoCase),
+                         [this] { ServeWhileWaiting(); },
+                         [grid](size_t row, const TPortCheckCells& cells) {
+                             winui::ListViewSetCell(grid, static_cast<int>(row), 2, cells.port);
+                             winui::ListViewSetCell(grid, static_cast<int>(row), 3, cells.tcp);
+                         });
     });
+}
+
+void TfrmMain::ServeWhileWaiting() {
+    // Paint, move and answer other programs; keys and clicks wait until the command has ended,
+    // and a close asked for meanwhile is carried out then.
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        const bool input = (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST) ||
+                           (message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST);
+        if (input) continue;
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
 }
 
 void TfrmMain::bbtOpenFolderClick(HWND sender) {
@@ -523,6 +678,44 @@ void TfrmMain::bbtNwCheckWorkstationClick() {
 void TfrmMain::UpdateToolButtons() {
     RunCommand(*this, CommandCursor::Normal, [&] {
         EnableWindow(Ctl(ids::bbtNwCheckWorkstation), IsNwCheckWorkstationInstalled(registry_, files_));
+    });
+}
+
+void TfrmMain::bbtSaveReportClick() {
+    std::vector<wchar_t> file(32768, L'\0');
+    wcscpy(file.data(), texts::kReportFileName);
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = hwnd_;
+    dialog.lpstrFilter = texts::kReportFilter;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrTitle = texts::kSaveReportTitle;
+    dialog.lpstrDefExt = L"txt";
+    dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!GetSaveFileNameW(&dialog)) return;
+    const std::wstring path = file.data();
+
+    RunCommand(*this, CommandCursor::Busy, [&] {
+        TWorkstationReport report;
+        FillIdentity(report, win32::TWin32SystemVersion(), win32::TWin32WorkstationIdentity(), win32::TWin32Clock());
+        // Computed afresh, like the buttons do, without touching what the window shows.
+        TConfigFilePaths paths;
+        GatherProbes({registry_, environment_, files_, versions_, fileReader_, ansi_}, report, paths);
+        // The servers as listed, since their checks take time and may have been run.
+        for (const auto& cells : winui::ListViewCells(Ctl(ids::vlPing))) {
+            TServerCheck server;
+            server.name = cells.size() > 0 ? cells[0] : L"";
+            server.reply = cells.size() > 1 ? cells[1] : L"";
+            server.port = cells.size() > 2 ? cells[2] : L"";
+            server.tcp = cells.size() > 3 ? cells[3] : L"";
+            report.servers.push_back(std::move(server));
+        }
+        report.serversListed = report.pinged = serversPinged_;
+        report.portsChecked = portsChecked_;
+        win32::TWin32FileWriter writer;
+        if (!writer.CreateWith(path, "\xEF\xBB\xBF" + ToUtf8(ReportText(report))))
+            throw AppError(L"Le rapport n'a pas pu être enregistré dans \"" + path + L"\".");
     });
 }
 

@@ -46,13 +46,23 @@ private:
     void ShowPage(HWND tab);
     void MoveFocus(bool backwards);
 
+    // The read-only displays: Ctrl+A, Ctrl+C and their menu ("Copier", "Tout sélectionner").
+    HWND DisplayOf(HWND window) const;
+    bool IsGrid(HWND display) const;
+    bool HasSelection(HWND display) const;
+    void SelectAll(HWND display);
+    void CopySelection(HWND display);
+    void ShowDisplayMenu(HWND display, LPARAM at);
+
     void bbtGetVersionsClick();
     void bbtGetEnvVarClick();
     void bbtSearchFilesClick();
     void SearchFiles();
     void bbtPingClick();
+    void ServeWhileWaiting();
     void bbtOpenFolderClick(HWND sender);
     void bbtNwCheckWorkstationClick();
+    void bbtSaveReportClick();
     void bbtAboutClick();
     void bbtCloseClick();
     void UpdateToolButtons();
@@ -63,6 +73,8 @@ private:
     HWND hwnd_ = nullptr;
     UINT dpi_ = 96;
     bool busy_ = false;
+    bool closeRequested_ = false;
+    bool serversPinged_ = false, portsChecked_ = false;  // what the server list shows
     std::unordered_map<int, HWND> controls_;
     std::array<HWND, 5> mainPages_{};
     std::array<HWND, 6> filePages_{};
