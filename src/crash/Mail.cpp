@@ -50,4 +50,18 @@ std::wstring MailtoUrl(const std::wstring& to, const std::wstring& subject, cons
            L"&body=" + PercentEncode(body);
 }
 
+TMailRoute SendReportMail(IMailClient& client, IShell& shell, const TMailMessage& message, const std::wstring& folder) {
+    const IMailClient::Result result = client.Send(message);
+    if (result == IMailClient::Result::Sent || result == IMailClient::Result::Cancelled) return TMailRoute::MailClient;
+    shell.Open(MailtoUrl(message.to, message.subject, message.body));
+    shell.Open(folder);
+    return TMailRoute::Mailto;
+}
+
+std::wstring MailRouteText(TMailRoute route) {
+    if (route == TMailRoute::MailClient) return L"Le message a été remis à votre messagerie, avec les fichiers joints.";
+    return L"Aucune messagerie n'a répondu : un message a été ouvert (mailto:) et le dossier du rapport "
+           L"est affiché, joignez-y ses fichiers.";
+}
+
 }  // namespace orvane::crash
