@@ -126,3 +126,44 @@ TEST(CrashMail, MailtoEncodesEverythingButTheAddress) {
 
 }  // namespace
 }  // namespace orvane::crash
+
+namespace orvane::crash {
+namespace {
+
+struct TScriptedMail : IMailClient {
+    Result answer;
+    std::vector<TMailMessage> sent;
+    explicit TScriptedMail(Result r) : answer(r) {}
+    Result Send(const TMailMessage& message) override {
+        sent.push_back(message);
+        return answer;
+    }
+};
+
+struct TRecordingShell : IShell {
+    std::vector<std::wstring> opened;
+    void Open(const std::wstring& path) override { opened.push_back(path); }
+};
+
+TEST(CrashMail, FallsBackToMailtoOnlyWhenNoClientTakesTheMessage) {
+    const TMailMessage message{L"a@b.example", L"S", L"B", {L"C:\\r\\crash.dmp"}};
+    struct Case {
+        IMailClient::Result answer;
+        TMailRoute route;
+        std::vector<std::wstring> opened;
+    };
+    for (const Case& c : {Case{IMailClient::Result::Sent, TMailRoute::MailClient, {}},
+                          Case{IMailClient::Result::Cancelled, TMailRoute::MailClient, {}},
+                          Case{IMailClient::Result::NoClient, TMailRoute::Mailto, {L"mailto:a@b.example?subject=S&body=B", L"C:\\r"}},
+                          Case{IMailClient::Result::Failed, TMailRoute::Mailto, {L"mailto:a@b.example?subject=S&body=B", L"C:\\r"}}}) {
+        TScriptedMail client(c.answer);
+        TRecordingShell shell;
+        EXPECT_EQ(SendReportMail(client, shell, message, L"C:\\r"), c.route);
+        ASSERT_EQ(client.sent.size(), 1u);
+        EXPECT_EQ(client.sent[0].attachments, message.attachments);
+        EXPECT_EQ(shell.opened, c.opened);
+    }
+}
+
+}  // namespace
+}  // namespace orvane::crash

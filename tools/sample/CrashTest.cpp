@@ -1,7 +1,10 @@
-// orvane-crashtest KIND --report-dir DIR [--no-dialog] [--shell-log FILE] [--fail-dump]
+// orvane-crashtest KIND --report-dir DIR [--no-dialog] [--shell-log FILE] [--no-mail-client | --mail-log FILE]
+//                 [--fail-dump]
 // Shows a small window, then crashes the way KIND says, with Orvane's crash reporter installed.
-// --shell-log records what the reporter hands to the shell instead of opening it; --fail-dump makes
-// the reporter itself fault just before its dump.
+// --shell-log records what the reporter hands to the shell instead of opening it. --no-mail-client
+// stands for a workstation without a mail client (Wine's own bridge would start a program of the
+// host); --mail-log stands for one that takes the message, recorded. --fail-dump makes the
+// reporter itself fault just before its dump.
 
 #include <windows.h>
 
@@ -41,6 +44,21 @@ struct TDerived : TBase {
 }  // namespace crashtest
 
 namespace {
+
+class TStandInMail : public orvane::crash::IMailClient {
+public:
+    explicit TStandInMail(std::wstring log) : log_(std::move(log)) {}
+    Result Send(const orvane::crash::TMailMessage& message) override {
+        if (log_.empty()) return Result::NoClient;
+        std::ofstream out(log_.c_str(), std::ios::app | std::ios::binary);
+        out << "to: " << orvane::ToUtf8(message.to) << "\nsubject: " << orvane::ToUtf8(message.subject) << "\n";
+        for (const std::wstring& file : message.attachments) out << "attachment: " << orvane::ToUtf8(file) << "\n";
+        return Result::Sent;
+    }
+
+private:
+    std::wstring log_;
+};
 
 class TRecordingShell : public orvane::IShell {
 public:
@@ -114,13 +132,16 @@ __attribute__((noinline)) void Crash(const std::wstring& kind) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     int count = 0;
     wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &count);
-    std::wstring kind, shellLog;
+    std::wstring kind, shellLog, mailLog;
+    bool standInMail = false;
     orvane::crash::TCrashSettings settings;
     settings.mailTo = ORVANE_CRASH_MAIL_TO;
     for (int i = 1; i < count; ++i) {
         const std::wstring arg = args[i];
         if (arg == L"--report-dir" && i + 1 < count) settings.reportRoot = args[++i];
         else if (arg == L"--shell-log" && i + 1 < count) shellLog = args[++i];
+        else if (arg == L"--mail-log" && i + 1 < count) mailLog = args[++i], standInMail = true;
+        else if (arg == L"--no-mail-client") standInMail = true;
         else if (arg == L"--no-dialog") settings.showDialog = false;
         else if (arg == L"--fail-dump") settings.beforeDump = [] { *static_cast<volatile int*>(nullptr) = 2; };
         else kind = arg;
@@ -131,12 +152,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     bool known = false;
     for (const wchar_t* k : kinds) known = known || kind == k;
     if (!known || settings.reportRoot.empty()) {
-        std::fputs("usage: orvane-crashtest KIND --report-dir DIR [--no-dialog] [--shell-log FILE] [--fail-dump]\n",
+        std::fputs("usage: orvane-crashtest KIND --report-dir DIR [--no-dialog] [--shell-log FILE] "
+                   "[--no-mail-client | --mail-log FILE] [--fail-dump]\n",
                    stderr);
         return 2;
     }
     TRecordingShell recorder(shellLog);
     if (!shellLog.empty()) settings.shell = &recorder;
+    TStandInMail mail(mailLog);
+    if (standInMail) settings.mailClient = &mail;
     settings.updateLogPath = [] {
         wchar_t path[MAX_PATH];
         const DWORD length = GetEnvironmentVariableW(L"ORVANE_CRASHTEST_LOG", path, MAX_PATH);

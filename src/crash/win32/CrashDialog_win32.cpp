@@ -97,7 +97,8 @@ void Send(TDialog& d) {
     for (const std::wstring& file : d.report.files) names.push_back(fs::path(file).filename().wstring());
     const TMailMessage message{d.settings.mailTo, MailSubject(d.report.facts),
                                MailBody(contact, d.report.facts, names), d.report.files};
-    TMapiMailClient client(d.window);
+    TMapiMailClient mapi(d.window);
+    IMailClient& client = d.settings.mailClient ? *d.settings.mailClient : mapi;
     win32::TWin32Shell systemShell(d.window);
     IShell& shell = d.settings.shell ? *d.settings.shell : systemShell;
     SetWindowTextW(Item(d.window, dlg::lblStatus), MailRouteText(SendReportMail(client, shell, message, d.report.folder)).c_str());

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "crash/Mail.h"
 #include "platform/Shell.h"
 
 namespace orvane::crash {
@@ -16,6 +17,7 @@ struct TCrashSettings {
     std::wstring mailTo;                          // where "Envoyer par e-mail" writes to
     std::function<std::wstring()> updateLogPath;  // the update log whose tail goes into the report
     IShell* shell = nullptr;                      // nullptr: the system's shell
+    IMailClient* mailClient = nullptr;            // nullptr: Simple MAPI
     std::function<void()> beforeDump;             // runs on the reporter's thread just before the dump
 };
 
