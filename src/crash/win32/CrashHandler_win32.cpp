@@ -63,6 +63,14 @@ void EnterCrash(DWORD code) {
 [[noreturn]] __attribute__((noinline)) void HandOverHere(DWORD code, TCrashCause cause, std::wstring detail) {
     EnterCrash(code);
     RtlCaptureContext(&g_context);
+#if !defined(__x86_64__)
+    // The 32-bit capture is not reliable everywhere (Wine leaves the instruction pointer empty): this
+    // function's own frame serves, and the stack walk starts at its caller.
+    g_context.Eip = reinterpret_cast<DWORD>(__builtin_return_address(0));
+    g_context.Ebp = reinterpret_cast<DWORD>(__builtin_frame_address(0));
+    g_context.Esp = reinterpret_cast<DWORD>(__builtin_frame_address(0));
+    g_context.ContextFlags |= CONTEXT_CONTROL;
+#endif
     g_record = {};
     g_record.ExceptionCode = code;
     g_record.ExceptionFlags = EXCEPTION_NONCONTINUABLE;

@@ -56,7 +56,8 @@ std::wstring DefaultReportRoot() {
 
 TStackFrame FrameOf(uint64_t address) {
     HMODULE module = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+    // A null address would name the executable itself.
+    if (address == 0 || !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                             reinterpret_cast<LPCWSTR>(static_cast<uintptr_t>(address)), &module))
         return {L"", address};
     wchar_t path[MAX_PATH];
@@ -174,6 +175,26 @@ std::vector<std::wstring> UpdateLogTail(const std::wstring& path) {
     return LastLines(text, kUpdateLogLines);
 }
 
+// The area covered by a process's visible top-level windows.
+struct TWindowSearch {
+    DWORD pid;
+    RECT area;
+    bool any;
+};
+
+BOOL CALLBACK AddVisibleWindow(HWND window, LPARAM data) {
+    auto& s = *reinterpret_cast<TWindowSearch*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    RECT r;
+    if (pid == s.pid && IsWindowVisible(window) && !IsIconic(window) && GetWindowRect(window, &r)) {
+        if (s.any) UnionRect(&s.area, &s.area, &r);
+        else s.area = r;
+        s.any = true;
+    }
+    return TRUE;
+}
+
 struct TScreenDc {
     HDC dc = GetDC(nullptr);
     TScreenDc() = default;
@@ -198,24 +219,8 @@ bool WriteUtf8File(const std::wstring& path, const std::wstring& text) {
 }  // namespace
 
 bool SaveScreenshotPng(DWORD processId, const std::wstring& path, win32::unique_hgdiobj* thumbnail) {
-    struct Search {
-        DWORD pid;
-        RECT area;
-        bool any;
-    } search{processId, {}, false};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            RECT r;
-            if (pid == s.pid && IsWindowVisible(window) && !IsIconic(window) && GetWindowRect(window, &r)) {
-                if (s.any) UnionRect(&s.area, &s.area, &r); else s.area = r;
-                s.any = true;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    TWindowSearch search{processId, {}, false};
+    EnumWindows(AddVisibleWindow, reinterpret_cast<LPARAM>(&search));
     if (!search.any) return false;
     const RECT screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                       GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
