@@ -166,3 +166,9 @@ void ReportCurrentExceptionAndExit() {
 
 // libstdc++ reaches a pure virtual call through this function, not through the C runtime's handler.
 extern "C" void __cxa_pure_virtual() { orvane::crash::OnPureCall(); }
+
+// The executable's one export: code that cannot reach the C++ runtime's handlers (a hook or plug-in
+// written in another language) hands its exception to the crash reporter here. Never returns.
+extern "C" __declspec(dllexport) LONG WINAPI OrvaneReportException(EXCEPTION_POINTERS* pointers) {
+    return orvane::crash::UnhandledFilter(pointers);
+}

@@ -25,7 +25,9 @@ struct TCrashSettings {
 void InstallCrashHandler(TCrashSettings settings);
 
 // For a thread's last catch (the update worker's, for one): reports the exception in flight as a
-// crash and ends the process. Call only inside a catch block.
+// crash and ends the process. Call only inside a catch block:
+//     try { Execute(); } catch (...) { crash::ReportCurrentExceptionAndExit(); }
+// Without the handler installed (unit tests), the process still ends, with the crash's code.
 [[noreturn]] void ReportCurrentExceptionAndExit();
 
 }  // namespace orvane::crash
