@@ -81,27 +81,31 @@ std::wstring Quoted(const fs::path& p) { return L"\"" + p.wstring() + L"\""; }
 
 struct TKind {
     const wchar_t* name;
+    const wchar_t* options;
     DWORD code;
     std::vector<std::string> lines;  // in the text report
 };
 
 TEST(CrashReports, EveryKindLeavesADumpATextReportAndAScreenshot) {
     const std::vector<TKind> kinds = {
-        {L"access-violation", 0xC0000005,
+        {L"access-violation", L"", 0xC0000005,
          {"Exception code: 0xC0000005 EXCEPTION_ACCESS_VIOLATION", "Detail: write to address 0x0", "(main thread)"}},
-        {L"stack-overflow", 0xC00000FD, {"Exception code: 0xC00000FD EXCEPTION_STACK_OVERFLOW", "(main thread)"}},
-        {L"cpp-exception", 0xE06D7363,
+        {L"stack-overflow", L"", 0xC00000FD, {"Exception code: 0xC00000FD EXCEPTION_STACK_OVERFLOW", "(main thread)"}},
+        {L"cpp-exception", L"", 0xE06D7363,
          {"Cause: unhandled C++ exception", "Exception code: 0xE06D7363",
           "Detail: std::runtime_error: crash test: cpp-exception", "(main thread)"}},
-        {L"thread-exception", 0xE06D7363,
+        {L"thread-exception", L"", 0xE06D7363,
          {"Cause: unhandled C++ exception", "Detail: std::runtime_error: crash test: thread-exception"}},
-        {L"abort", 0x40000015, {"Cause: abort called", "Exception code: 0x40000015 STATUS_FATAL_APP_EXIT"}},
-        {L"pure-call", 0x40000015, {"Cause: pure virtual function call", "Exception code: 0x40000015"}},
+        // A worker's catch-all handing its exception over, as the update worker's does.
+        {L"thread-exception", L" --worker-catch", 0xE06D7363,
+         {"Cause: unhandled C++ exception", "Detail: std::runtime_error: crash test: thread-exception"}},
+        {L"abort", L"", 0x40000015, {"Cause: abort called", "Exception code: 0x40000015 STATUS_FATAL_APP_EXIT"}},
+        {L"pure-call", L"", 0x40000015, {"Cause: pure virtual function call", "Exception code: 0x40000015"}},
     };
     for (const TKind& kind : kinds) {
-        SCOPED_TRACE(ToUtf8(kind.name));
+        SCOPED_TRACE(ToUtf8(std::wstring(kind.name) + kind.options));
         const fs::path root = FreshFolder(kind.name);
-        TCrashTest crash(std::wstring(kind.name) + L" --report-dir " + Quoted(root) + L" --no-dialog");
+        TCrashTest crash(std::wstring(kind.name) + kind.options + L" --report-dir " + Quoted(root) + L" --no-dialog");
         EXPECT_EQ(crash.ExitCode(), kind.code);
         const auto folders = Subfolders(root);
         ASSERT_EQ(folders.size(), 1u);
@@ -113,7 +117,9 @@ TEST(CrashReports, EveryKindLeavesADumpATextReportAndAScreenshot) {
         EXPECT_NE(report.find("Module: orvane-crashtest.exe\r\n"), std::string::npos);
         EXPECT_NE(report.find("Stack of the faulting thread:\r\n  orvane-crashtest.exe+0x"), std::string::npos)
             << report;
-        if (kind.name == std::wstring(L"thread-exception")) EXPECT_EQ(report.find("(main thread)"), std::string::npos);
+        if (kind.name == std::wstring(L"thread-exception")) {
+            EXPECT_EQ(report.find("(main thread)"), std::string::npos);
+        }
     }
 }
 

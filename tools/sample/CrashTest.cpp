@@ -1,10 +1,11 @@
 // orvane-crashtest KIND --report-dir DIR [--no-dialog] [--shell-log FILE] [--no-mail-client | --mail-log FILE]
-//                 [--fail-dump]
+//                 [--fail-dump] [--worker-catch]
 // Shows a small window, then crashes the way KIND says, with Orvane's crash reporter installed.
 // --shell-log records what the reporter hands to the shell instead of opening it. --no-mail-client
 // stands for a workstation without a mail client (Wine's own bridge would start a program of the
 // host); --mail-log stands for one that takes the message, recorded. --fail-dump makes the
-// reporter itself fault just before its dump.
+// reporter itself fault just before its dump. --worker-catch has the thread of thread-exception end
+// in a catch-all that hands the exception over, as the update worker does.
 
 #include <windows.h>
 
@@ -110,6 +111,8 @@ void ShowWindowFirst() {
     }
 }
 
+bool g_workerCatch = false;
+
 __attribute__((noinline)) void Crash(const std::wstring& kind) {
     if (kind == L"access-violation") {
         *static_cast<volatile int*>(nullptr) = 1;
@@ -119,7 +122,14 @@ __attribute__((noinline)) void Crash(const std::wstring& kind) {
     } else if (kind == L"cpp-exception") {
         throw std::runtime_error("crash test: cpp-exception");
     } else if (kind == L"thread-exception") {
-        std::thread([] { throw std::runtime_error("crash test: thread-exception"); }).join();
+        std::thread([] {
+            if (!g_workerCatch) throw std::runtime_error("crash test: thread-exception");
+            try {
+                throw std::runtime_error("crash test: thread-exception");
+            } catch (...) {
+                orvane::crash::ReportCurrentExceptionAndExit();
+            }
+        }).join();
     } else if (kind == L"abort") {
         abort();
     } else if (kind == L"pure-call") {
@@ -141,6 +151,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         if (arg == L"--report-dir" && i + 1 < count) settings.reportRoot = args[++i];
         else if (arg == L"--shell-log" && i + 1 < count) shellLog = args[++i];
         else if (arg == L"--mail-log" && i + 1 < count) mailLog = args[++i], standInMail = true;
+        else if (arg == L"--worker-catch") g_workerCatch = true;
         else if (arg == L"--no-mail-client") standInMail = true;
         else if (arg == L"--no-dialog") settings.showDialog = false;
         else if (arg == L"--fail-dump") settings.beforeDump = [] { *static_cast<volatile int*>(nullptr) = 2; };
@@ -153,7 +164,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     for (const wchar_t* k : kinds) known = known || kind == k;
     if (!known || settings.reportRoot.empty()) {
         std::fputs("usage: orvane-crashtest KIND --report-dir DIR [--no-dialog] [--shell-log FILE] "
-                   "[--no-mail-client | --mail-log FILE] [--fail-dump]\n",
+                   "[--no-mail-client | --mail-log FILE] [--fail-dump] [--worker-catch]\n",
                    stderr);
         return 2;
     }

@@ -94,6 +94,32 @@ public:
     }
 
     // The crashed thread's frames, from the context it stopped in (it waits, so its stack holds still).
+    // A thread stopped by its stack overflowing may have thousands of frames; the top ones tell.
+    static constexpr size_t kMaxFrames = 64;
+#if defined(__x86_64__)
+    // 64-bit code carries its unwind tables: the kernel's own unwinder walks them, without the symbol
+    // engine (which takes seconds to load every module's symbols).
+    std::vector<TStackFrame> Stack(const CONTEXT& stopped) const {
+        std::vector<TStackFrame> frames;
+        CONTEXT context = stopped;
+        while (frames.size() < kMaxFrames && context.Rip != 0) {
+            frames.push_back(FrameOf(context.Rip));
+            DWORD64 imageBase = 0;
+            const PRUNTIME_FUNCTION function = RtlLookupFunctionEntry(context.Rip, &imageBase, nullptr);
+            if (function) {
+                void* handlerData = nullptr;
+                DWORD64 establisher = 0;
+                RtlVirtualUnwind(UNW_FLAG_NHANDLER, imageBase, context.Rip, function, &context, &handlerData,
+                                 &establisher, nullptr);
+            } else {
+                // A leaf function: the return address is on top of the stack.
+                context.Rip = *reinterpret_cast<DWORD64*>(context.Rsp);
+                context.Rsp += 8;
+            }
+        }
+        return frames;
+    }
+#else
     std::vector<TStackFrame> Stack(const CONTEXT& stopped) const {
         std::vector<TStackFrame> frames;
         if (!stackWalk_ || !symInitialize_ || !functionTable_ || !moduleBase_) return frames;
@@ -101,30 +127,21 @@ public:
         if (!symInitialize_(process, nullptr, TRUE)) return frames;
         CONTEXT context = stopped;
         STACKFRAME64 frame{};
-#if defined(__x86_64__)
-        const DWORD machine = IMAGE_FILE_MACHINE_AMD64;
-        frame.AddrPC.Offset = context.Rip;
-        frame.AddrFrame.Offset = context.Rbp;
-        frame.AddrStack.Offset = context.Rsp;
-#else
-        const DWORD machine = IMAGE_FILE_MACHINE_I386;
         frame.AddrPC.Offset = context.Eip;
         frame.AddrFrame.Offset = context.Ebp;
         frame.AddrStack.Offset = context.Esp;
-#endif
         frame.AddrPC.Mode = frame.AddrFrame.Mode = frame.AddrStack.Mode = AddrModeFlat;
-        // A thread stopped by its stack overflowing may have thousands of frames; the top ones tell.
-        constexpr size_t kMaxFrames = 64;
-        // The thread waits for us and is not the one walking; the process's own handle serves for it.
+        // The thread waits for us and is not the one walking; the context given is all that is read.
         while (frames.size() < kMaxFrames &&
-               stackWalk_(machine, process, GetCurrentThread(), &frame, &context, nullptr, functionTable_,
-                          moduleBase_, nullptr)) {
+               stackWalk_(IMAGE_FILE_MACHINE_I386, process, GetCurrentThread(), &frame, &context, nullptr,
+                          functionTable_, moduleBase_, nullptr)) {
             if (frame.AddrPC.Offset == 0) break;
             frames.push_back(FrameOf(frame.AddrPC.Offset));
         }
         if (symCleanup_) symCleanup_(process);
         return frames;
     }
+#endif
 
 private:
     template <typename F>
