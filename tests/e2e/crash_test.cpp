@@ -165,12 +165,13 @@ std::vector<std::wstring> ListBoxRows(HWND list) {
     return rows;
 }
 
-TEST(CrashDialog, ShowsTheReportAndSendsItThroughMailtoWhenNoMailClientAnswers) {
+TEST(CrashDialog, ShowsTheReportSavesItAndSendsItThroughMailtoWhenNoMailClientAnswers) {
     const fs::path root = FreshFolder(L"dialog");
+    const fs::path saveTo = FreshFolder(L"dialog-saved");
     const fs::path shellLog = root.parent_path() / L"dialog-shell.log";
     fs::remove(shellLog);
     TCrashTest crash(L"access-violation --no-mail-client --report-dir " + Quoted(root) + L" --shell-log " +
-                     Quoted(shellLog));
+                     Quoted(shellLog) + L" --save-to " + Quoted(saveTo));
     const HWND dialog = gui::WaitForWindow(dlg::kTitle, crash.pid, 60000);
     ASSERT_TRUE(dialog) << "no crash dialog";
     const auto item = [&](int id) { return gui::FindById(dialog, id); };
@@ -212,6 +213,12 @@ TEST(CrashDialog, ShowsTheReportAndSendsItThroughMailtoWhenNoMailClientAnswers) 
     EXPECT_NE(opened[0].find("Nom%20%3A%20Zo%C3%A9%20Martin"), std::string::npos) << opened[0];
     EXPECT_NE(opened[0].find("Ping%20des%20serveurs"), std::string::npos);
     EXPECT_EQ(opened[1], ToUtf8(folder.wstring()));
+
+    gui::ClickAndWait(item(dlg::bbtSave));
+    const fs::path saved = saveTo / folder.filename();
+    EXPECT_EQ(gui::Text(item(dlg::lblStatus)), dlg::kSaved + saved.wstring());
+    for (const wchar_t* file : {L"crash.dmp", L"report.txt", L"screenshot.png"})
+        EXPECT_EQ(Bytes(saved / file), Bytes(folder / file)) << ToUtf8(file);
 
     gui::Click(item(dlg::bbtClose));
     EXPECT_EQ(crash.ExitCode(30000), 0xC0000005);

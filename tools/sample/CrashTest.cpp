@@ -1,9 +1,10 @@
 // orvane-crashtest KIND --report-dir DIR [--no-dialog] [--shell-log FILE] [--no-mail-client | --mail-log FILE]
-//                 [--fail-dump] [--worker-catch]
+//                 [--save-to DIR] [--fail-dump] [--worker-catch]
 // Shows a small window, then crashes the way KIND says, with Orvane's crash reporter installed.
 // --shell-log records what the reporter hands to the shell instead of opening it. --no-mail-client
 // stands for a workstation without a mail client (Wine's own bridge would start a program of the
-// host); --mail-log stands for one that takes the message, recorded. --fail-dump makes the
+// host); --mail-log stands for one that takes the message, recorded. --save-to answers the folder
+// picker of "Enregistrer sous...". --fail-dump makes the
 // reporter itself fault just before its dump. --worker-catch has the thread of thread-exception end
 // in a catch-all that hands the exception over, as the update worker does.
 
@@ -152,6 +153,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         else if (arg == L"--shell-log" && i + 1 < count) shellLog = args[++i];
         else if (arg == L"--mail-log" && i + 1 < count) mailLog = args[++i], standInMail = true;
         else if (arg == L"--worker-catch") g_workerCatch = true;
+        else if (arg == L"--save-to" && i + 1 < count) settings.pickFolder = [to = std::wstring(args[++i])] { return to; };
         else if (arg == L"--no-mail-client") standInMail = true;
         else if (arg == L"--no-dialog") settings.showDialog = false;
         else if (arg == L"--fail-dump") settings.beforeDump = [] { *static_cast<volatile int*>(nullptr) = 2; };
@@ -164,7 +166,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     for (const wchar_t* k : kinds) known = known || kind == k;
     if (!known || settings.reportRoot.empty()) {
         std::fputs("usage: orvane-crashtest KIND --report-dir DIR [--no-dialog] [--shell-log FILE] "
-                   "[--no-mail-client | --mail-log FILE] [--fail-dump] [--worker-catch]\n",
+                   "[--no-mail-client | --mail-log FILE] [--save-to DIR] [--fail-dump] [--worker-catch]\n",
                    stderr);
         return 2;
     }

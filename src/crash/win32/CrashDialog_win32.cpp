@@ -104,15 +104,22 @@ void Send(TDialog& d) {
     SetWindowTextW(Item(d.window, dlg::lblStatus), MailRouteText(SendReportMail(client, shell, message, d.report.folder)).c_str());
 }
 
-void Save(TDialog& d) {
+// The folder the user picks, or "" when cancelled.
+std::wstring PickFolder(HWND owner) {
     BROWSEINFOW browse{};
-    browse.hwndOwner = d.window;
+    browse.hwndOwner = owner;
     browse.lpszTitle = L"Dossier où enregistrer le rapport";
     browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
     const unique_idlist chosen(SHBrowseForFolderW(&browse));
     wchar_t path[MAX_PATH] = {};
-    if (!chosen || !SHGetPathFromIDListW(chosen.get(), path)) return;
-    const fs::path target = fs::path(path) / fs::path(d.report.folder).filename();
+    if (!chosen || !SHGetPathFromIDListW(chosen.get(), path)) return L"";
+    return path;
+}
+
+void Save(TDialog& d) {
+    const std::wstring chosen = d.settings.pickFolder ? d.settings.pickFolder() : PickFolder(d.window);
+    if (chosen.empty()) return;
+    const fs::path target = fs::path(chosen) / fs::path(d.report.folder).filename();
     std::error_code error;
     fs::create_directories(target, error);
     for (const std::wstring& file : d.report.files)

@@ -18,6 +18,7 @@ struct TCrashSettings {
     std::function<std::wstring()> updateLogPath;  // the update log whose tail goes into the report
     IShell* shell = nullptr;                      // nullptr: the system's shell
     IMailClient* mailClient = nullptr;            // nullptr: Simple MAPI
+    std::function<std::wstring()> pickFolder;     // where "Enregistrer sous..." saves; empty: ask the user
     std::function<void()> beforeDump;             // runs on the reporter's thread just before the dump
 };
 
