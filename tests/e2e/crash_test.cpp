@@ -224,6 +224,24 @@ TEST(CrashDialog, ShowsTheReportSavesItAndSendsItThroughMailtoWhenNoMailClientAn
     EXPECT_EQ(crash.ExitCode(30000), 0xC0000005);
 }
 
+TEST(CrashDialog, ScalesWithTheDpi) {
+    const fs::path root = FreshFolder(L"dialog-dpi");
+    for (const int dpi : {96, 192}) {
+        SetEnvironmentVariableW(L"ORVANE_DPI", std::to_wstring(dpi).c_str());
+        TCrashTest crash(L"abort --no-mail-client --report-dir " + Quoted(root));
+        SetEnvironmentVariableW(L"ORVANE_DPI", nullptr);
+        const HWND dialog = gui::WaitForWindow(dlg::kTitle, crash.pid, 60000);
+        ASSERT_TRUE(dialog) << "no crash dialog at " << dpi << " dpi";
+        const RECT send = gui::ClientRectIn(gui::FindById(dialog, dlg::bbtSend), dialog);
+        EXPECT_EQ(send.right - send.left, MulDiv(170, dpi, 96)) << dpi;
+        RECT client;
+        GetClientRect(dialog, &client);
+        EXPECT_EQ(client.right, MulDiv(560, dpi, 96)) << dpi;
+        gui::Click(gui::FindById(dialog, dlg::bbtClose));
+        EXPECT_EQ(crash.ExitCode(30000), 0x40000015);
+    }
+}
+
 TEST(CrashDialog, HandsTheFilesToAMailClientThatAnswers) {
     const fs::path root = FreshFolder(L"dialog-mapi");
     const fs::path mailLog = root.parent_path() / L"dialog-mail.log", shellLog = root.parent_path() / L"dialog-mapi-shell.log";

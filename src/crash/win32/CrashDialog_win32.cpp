@@ -10,6 +10,8 @@
 #include "crash/win32/CrashReporter_win32.h"
 #include "crash/win32/MapiMail_win32.h"
 #include "platform/win32/Win32Platform.h"
+#include "winui/Controls.h"
+#include "winui/Dpi.h"
 
 namespace orvane::crash {
 
@@ -22,10 +24,14 @@ constexpr int kHeightClosed = 384;
 constexpr int kHeightOpen = 576;
 
 struct TDialog {
+    TDialog(const TCrashSettings& s, const TWrittenReport& r) : settings(s), report(r) {}
     const TCrashSettings& settings;
     const TWrittenReport& report;
     HWND window = nullptr;
     bool detailsShown = false;
+    UINT dpi = 96;
+    win32::unique_hfont font;
+    win32::unique_hfont fixedFont;  // the text report lines up its columns
 };
 
 void FreeIdList(PIDLIST_ABSOLUTE list) { CoTaskMemFree(list); }
@@ -40,15 +46,19 @@ std::wstring TextOf(HWND dialog, int id) {
     return text;
 }
 
-void Add(HWND parent, const wchar_t* cls, const std::wstring& text, DWORD style, int id, int x, int y, int w, int h,
-         DWORD exStyle = 0) {
-    const HWND control = CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w, h,
-                                         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+// Positions and sizes in 96-dpi units.
+void Add(const TDialog& d, const wchar_t* cls, const std::wstring& text, DWORD style, int id, int x, int y, int w,
+         int h, DWORD exStyle = 0) {
+    const auto s = [&](int v) { return winui::Scale(v, d.dpi); };
+    const HWND control =
+        CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, s(x), s(y), s(w), s(h), d.window,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    winui::SetFont(control, d.font.get());
 }
 
-void Resize(HWND window, int clientHeight) {
-    RECT r{0, 0, kWidth, clientHeight};
+void Resize(const TDialog& d, int clientHeight) {
+    const HWND window = d.window;
+    RECT r{0, 0, winui::Scale(kWidth, d.dpi), winui::Scale(clientHeight, d.dpi)};
     AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
     SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
@@ -56,38 +66,43 @@ void Resize(HWND window, int clientHeight) {
 
 void Build(TDialog& d) {
     const HWND w = d.window;
-    Add(w, L"STATIC", CrashSentence(d.report.facts), SS_LEFT, dlg::lblWhat, 12, 12, 536, 34);
-    Add(w, L"STATIC", L"", SS_BITMAP | SS_CENTERIMAGE | WS_BORDER, dlg::imgScreenshot, 12, 52, 200, 128);
+    d.dpi = winui::WindowDpi(w);
+    d.font = winui::CreatePixelFont(L"Tahoma", 11, d.dpi);
+    d.fixedFont = winui::CreatePixelFont(L"Courier New", 12, d.dpi);
+    Add(d, L"STATIC", CrashSentence(d.report.facts), SS_LEFT, dlg::lblWhat, 12, 12, 536, 34);
+    Add(d, L"STATIC", L"", SS_BITMAP | SS_CENTERIMAGE | WS_BORDER, dlg::imgScreenshot, 12, 52, 200, 128);
     if (d.report.thumbnail)
         SendMessageW(Item(w, dlg::imgScreenshot), STM_SETIMAGE, IMAGE_BITMAP,
                      reinterpret_cast<LPARAM>(d.report.thumbnail.get()));
-    Add(w, L"STATIC", dlg::kFiles, SS_LEFT, dlg::lblFiles, 224, 52, 324, 16);
-    Add(w, L"LISTBOX", L"", WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT, dlg::lstFiles, 224, 70, 324, 76);
+    Add(d, L"STATIC", dlg::kFiles, SS_LEFT, dlg::lblFiles, 224, 52, 324, 16);
+    Add(d, L"LISTBOX", L"", WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT, dlg::lstFiles, 224, 70, 324, 76);
     for (const std::wstring& file : d.report.files)
         SendMessageW(Item(w, dlg::lstFiles), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(file.c_str()));
-    Add(w, L"BUTTON", dlg::kDetailsShow, BS_PUSHBUTTON | WS_TABSTOP, dlg::bbtDetails, 224, 154, 130, 26);
-    Add(w, L"STATIC", dlg::kName, SS_LEFT, dlg::lblName, 12, 192, 150, 16);
-    Add(w, L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP, dlg::edtName, 170, 190, 378, 22, WS_EX_CLIENTEDGE);
-    Add(w, L"STATIC", dlg::kEmail, SS_LEFT, dlg::lblEmail, 12, 218, 150, 16);
-    Add(w, L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP, dlg::edtEmail, 170, 216, 378, 22, WS_EX_CLIENTEDGE);
-    Add(w, L"STATIC", dlg::kDoing, SS_LEFT, dlg::lblDoing, 12, 244, 150, 16);
-    Add(w, L"EDIT", L"", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP, dlg::memDoing, 170,
+    Add(d, L"BUTTON", dlg::kDetailsShow, BS_PUSHBUTTON | WS_TABSTOP, dlg::bbtDetails, 224, 154, 130, 26);
+    Add(d, L"STATIC", dlg::kName, SS_LEFT, dlg::lblName, 12, 192, 150, 16);
+    Add(d, L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP, dlg::edtName, 170, 190, 378, 22, WS_EX_CLIENTEDGE);
+    Add(d, L"STATIC", dlg::kEmail, SS_LEFT, dlg::lblEmail, 12, 218, 150, 16);
+    Add(d, L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP, dlg::edtEmail, 170, 216, 378, 22, WS_EX_CLIENTEDGE);
+    Add(d, L"STATIC", dlg::kDoing, SS_LEFT, dlg::lblDoing, 12, 244, 150, 16);
+    Add(d, L"EDIT", L"", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP, dlg::memDoing, 170,
         242, 378, 60, WS_EX_CLIENTEDGE);
-    Add(w, L"BUTTON", dlg::kSend, BS_DEFPUSHBUTTON | WS_TABSTOP, dlg::bbtSend, 12, 312, 170, 26);
-    Add(w, L"BUTTON", dlg::kSave, BS_PUSHBUTTON | WS_TABSTOP, dlg::bbtSave, 190, 312, 170, 26);
-    Add(w, L"BUTTON", dlg::kClose, BS_PUSHBUTTON | WS_TABSTOP, dlg::bbtClose, 428, 312, 120, 26);
-    Add(w, L"STATIC", L"", SS_LEFT, dlg::lblStatus, 12, 346, 536, 32);
-    Add(w, L"EDIT", d.report.text,
+    Add(d, L"BUTTON", dlg::kSend, BS_DEFPUSHBUTTON | WS_TABSTOP, dlg::bbtSend, 12, 312, 170, 26);
+    Add(d, L"BUTTON", dlg::kSave, BS_PUSHBUTTON | WS_TABSTOP, dlg::bbtSave, 190, 312, 170, 26);
+    Add(d, L"BUTTON", dlg::kClose, BS_PUSHBUTTON | WS_TABSTOP, dlg::bbtClose, 428, 312, 120, 26);
+    Add(d, L"STATIC", L"", SS_LEFT, dlg::lblStatus, 12, 346, 536, 32);
+    Add(d, L"EDIT", d.report.text,
         ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP,
         dlg::memDetails, 12, 384, 536, 180, WS_EX_CLIENTEDGE);
+    winui::SetFont(Item(w, dlg::memDetails), d.fixedFont.get());
     ShowWindow(Item(w, dlg::memDetails), SW_HIDE);
+    Resize(d, kHeightClosed);
 }
 
 void ToggleDetails(TDialog& d) {
     d.detailsShown = !d.detailsShown;
     SetWindowTextW(Item(d.window, dlg::bbtDetails), d.detailsShown ? dlg::kDetailsHide : dlg::kDetailsShow);
     ShowWindow(Item(d.window, dlg::memDetails), d.detailsShown ? SW_SHOW : SW_HIDE);
-    Resize(d.window, d.detailsShown ? kHeightOpen : kHeightClosed);
+    Resize(d, d.detailsShown ? kHeightOpen : kHeightClosed);
 }
 
 void Send(TDialog& d) {
@@ -166,7 +181,7 @@ void ShowCrashDialog(const TCrashSettings& settings, const TWrittenReport& repor
     cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     cls.lpszClassName = L"OrvaneCrashDialog";
     RegisterClassExW(&cls);
-    TDialog d{settings, report};
+    TDialog d(settings, report);
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
     RECT r{0, 0, kWidth, kHeightClosed};
     AdjustWindowRectEx(&r, style, FALSE, WS_EX_DLGMODALFRAME | WS_EX_TOPMOST);
