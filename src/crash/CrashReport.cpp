@@ -13,16 +13,24 @@ std::wstring Hex(uint64_t value, int digits) {
     return buffer;
 }
 
-std::wstring Two(int n) { return (n < 10 ? L"0" : L"") + std::to_wstring(n); }
+std::wstring Two(int n) {
+    return (n < 10 ? L"0" : L"") + std::to_wstring(n);
+}
 
 std::wstring CauseText(TCrashCause cause) {
     switch (cause) {
-        case TCrashCause::SystemException: return L"unhandled exception";
-        case TCrashCause::CppException: return L"unhandled C++ exception";
-        case TCrashCause::Terminate: return L"std::terminate called";
-        case TCrashCause::Abort: return L"abort called";
-        case TCrashCause::PureCall: return L"pure virtual function call";
-        case TCrashCause::InvalidParameter: return L"invalid parameter passed to the C runtime";
+        case TCrashCause::SystemException:
+            return L"unhandled exception";
+        case TCrashCause::CppException:
+            return L"unhandled C++ exception";
+        case TCrashCause::Terminate:
+            return L"std::terminate called";
+        case TCrashCause::Abort:
+            return L"abort called";
+        case TCrashCause::PureCall:
+            return L"pure virtual function call";
+        case TCrashCause::InvalidParameter:
+            return L"invalid parameter passed to the C runtime";
     }
     return L"";
 }
@@ -35,26 +43,43 @@ bool AllDigits(std::wstring_view s) {
 
 std::wstring ExceptionCodeName(uint32_t code) {
     switch (code) {
-        case 0xC0000005: return L"EXCEPTION_ACCESS_VIOLATION";
-        case 0xC00000FD: return L"EXCEPTION_STACK_OVERFLOW";
-        case 0xC000001D: return L"EXCEPTION_ILLEGAL_INSTRUCTION";
-        case 0xC0000094: return L"EXCEPTION_INT_DIVIDE_BY_ZERO";
-        case 0xC0000095: return L"EXCEPTION_INT_OVERFLOW";
-        case 0xC000008E: return L"EXCEPTION_FLT_DIVIDE_BY_ZERO";
-        case 0xC0000006: return L"EXCEPTION_IN_PAGE_ERROR";
-        case 0xC0000096: return L"EXCEPTION_PRIV_INSTRUCTION";
-        case 0xC000008C: return L"EXCEPTION_ARRAY_BOUNDS_EXCEEDED";
-        case 0xC0000025: return L"EXCEPTION_NONCONTINUABLE_EXCEPTION";
-        case 0xC0000409: return L"STATUS_STACK_BUFFER_OVERRUN";
-        case 0x80000003: return L"EXCEPTION_BREAKPOINT";
-        case 0x80000002: return L"EXCEPTION_DATATYPE_MISALIGNMENT";
-        case kCppExceptionCode: return L"C++ exception";
-        case kFatalAppExitCode: return L"STATUS_FATAL_APP_EXIT";
+        case 0xC0000005:
+            return L"EXCEPTION_ACCESS_VIOLATION";
+        case 0xC00000FD:
+            return L"EXCEPTION_STACK_OVERFLOW";
+        case 0xC000001D:
+            return L"EXCEPTION_ILLEGAL_INSTRUCTION";
+        case 0xC0000094:
+            return L"EXCEPTION_INT_DIVIDE_BY_ZERO";
+        case 0xC0000095:
+            return L"EXCEPTION_INT_OVERFLOW";
+        case 0xC000008E:
+            return L"EXCEPTION_FLT_DIVIDE_BY_ZERO";
+        case 0xC0000006:
+            return L"EXCEPTION_IN_PAGE_ERROR";
+        case 0xC0000096:
+            return L"EXCEPTION_PRIV_INSTRUCTION";
+        case 0xC000008C:
+            return L"EXCEPTION_ARRAY_BOUNDS_EXCEEDED";
+        case 0xC0000025:
+            return L"EXCEPTION_NONCONTINUABLE_EXCEPTION";
+        case 0xC0000409:
+            return L"STATUS_STACK_BUFFER_OVERRUN";
+        case 0x80000003:
+            return L"EXCEPTION_BREAKPOINT";
+        case 0x80000002:
+            return L"EXCEPTION_DATATYPE_MISALIGNMENT";
+        case kCppExceptionCode:
+            return L"C++ exception";
+        case kFatalAppExitCode:
+            return L"STATUS_FATAL_APP_EXIT";
     }
     return L"";
 }
 
-std::wstring HexCode(uint32_t code) { return Hex(code, 8); }
+std::wstring HexCode(uint32_t code) {
+    return Hex(code, 8);
+}
 
 std::wstring FrameText(const TStackFrame& frame, int pointerBits) {
     if (frame.module.empty()) return Hex(frame.offset, pointerBits / 4);
@@ -104,19 +129,29 @@ std::wstring CrashSentence(const TCrashFacts& f) {
                    : f.code == 0xC0000005 ? L"accès mémoire invalide"
                                           : L"exception système " + HexCode(f.code);
             break;
-        case TCrashCause::CppException: what = L"exception non traitée"; break;
-        case TCrashCause::Terminate: what = L"arrêt d'urgence"; break;
-        case TCrashCause::Abort: what = L"arrêt d'urgence (abort)"; break;
-        case TCrashCause::PureCall: what = L"appel d'une fonction virtuelle pure"; break;
-        case TCrashCause::InvalidParameter: what = L"paramètre invalide"; break;
+        case TCrashCause::CppException:
+            what = L"exception non traitée";
+            break;
+        case TCrashCause::Terminate:
+            what = L"arrêt d'urgence";
+            break;
+        case TCrashCause::Abort:
+            what = L"arrêt d'urgence (abort)";
+            break;
+        case TCrashCause::PureCall:
+            what = L"appel d'une fonction virtuelle pure";
+            break;
+        case TCrashCause::InvalidParameter:
+            what = L"paramètre invalide";
+            break;
     }
     if (!f.where.module.empty()) what += L" dans " + f.where.module;
     return L"Orvane a rencontré une erreur grave (" + what + L") et doit se fermer.";
 }
 
 std::wstring ReportFolderName(const LocalTime& t, int sequence) {
-    std::wstring name = std::to_wstring(t.year) + L"-" + Two(t.month) + L"-" + Two(t.day) + L"_" + Two(t.hour) +
-                        L"-" + Two(t.minute) + L"-" + Two(t.second);
+    std::wstring name = std::to_wstring(t.year) + L"-" + Two(t.month) + L"-" + Two(t.day) + L"_" + Two(t.hour) + L"-" +
+                        Two(t.minute) + L"-" + Two(t.second);
     if (sequence > 1) name += L"_" + std::to_wstring(sequence);
     return name;
 }
@@ -139,7 +174,8 @@ std::vector<std::wstring> FoldersToPrune(std::vector<std::wstring> names, size_t
         const int sequence = n.size() > 20 ? std::stoi(n.substr(20)) : 1;
         return std::make_pair(n.substr(0, 19), sequence);
     };
-    std::sort(names.begin(), names.end(), [&](const std::wstring& a, const std::wstring& b) { return key(a) < key(b); });
+    std::sort(names.begin(), names.end(),
+              [&](const std::wstring& a, const std::wstring& b) { return key(a) < key(b); });
     if (names.size() <= keep) return {};
     names.resize(names.size() - keep);
     return names;

@@ -23,7 +23,9 @@ std::wstring PercentEncode(const std::wstring& text, char keep = 0) {
     return out;
 }
 
-std::wstring OrDash(const std::wstring& s) { return s.empty() ? L"-" : s; }
+std::wstring OrDash(const std::wstring& s) {
+    return s.empty() ? L"-" : s;
+}
 
 }  // namespace
 
@@ -38,16 +40,16 @@ std::wstring MailBody(const TContact& c, const TCrashFacts& f, const std::vector
     body += L"E-mail : " + OrDash(c.email) + L"\r\n";
     body += L"Ce que je faisais :\r\n" + OrDash(c.doing) + L"\r\n\r\n";
     body += CrashSentence(f) + L"\r\n";
-    body += L"Code " + HexCode(f.code) + L", adresse " + FrameText(f.where, f.pointerBits) + L", version " +
-            f.version + L", " + f.osVersion + L"\r\n\r\n";
+    body += L"Code " + HexCode(f.code) + L", adresse " + FrameText(f.where, f.pointerBits) + L", version " + f.version +
+            L", " + f.osVersion + L"\r\n\r\n";
     body += L"Fichiers du rapport :\r\n";
     for (const std::wstring& file : files) body += L"  " + file + L"\r\n";
     return body;
 }
 
 std::wstring MailtoUrl(const std::wstring& to, const std::wstring& subject, const std::wstring& body) {
-    return L"mailto:" + PercentEncode(to, '@') + L"?subject=" + PercentEncode(subject) +
-           L"&body=" + PercentEncode(body);
+    return L"mailto:" + PercentEncode(to, '@') + L"?subject=" + PercentEncode(subject) + L"&body=" +
+           PercentEncode(body);
 }
 
 TMailRoute SendReportMail(IMailClient& client, IShell& shell, const TMailMessage& message, const std::wstring& folder) {

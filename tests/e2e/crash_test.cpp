@@ -77,7 +77,9 @@ private:
     win32::unique_handle process_;
 };
 
-std::wstring Quoted(const fs::path& p) { return L"\"" + p.wstring() + L"\""; }
+std::wstring Quoted(const fs::path& p) {
+    return L"\"" + p.wstring() + L"\"";
+}
 
 struct TKind {
     const wchar_t* name;
@@ -88,16 +90,24 @@ struct TKind {
 
 TEST(CrashReports, EveryKindLeavesADumpATextReportAndAScreenshot) {
     const std::vector<TKind> kinds = {
-        {L"access-violation", L"", 0xC0000005,
+        {L"access-violation",
+         L"",
+         0xC0000005,
          {"Exception code: 0xC0000005 EXCEPTION_ACCESS_VIOLATION", "Detail: write to address 0x0", "(main thread)"}},
         {L"stack-overflow", L"", 0xC00000FD, {"Exception code: 0xC00000FD EXCEPTION_STACK_OVERFLOW", "(main thread)"}},
-        {L"cpp-exception", L"", 0xE06D7363,
+        {L"cpp-exception",
+         L"",
+         0xE06D7363,
          {"Cause: unhandled C++ exception", "Exception code: 0xE06D7363",
           "Detail: std::runtime_error: crash test: cpp-exception", "(main thread)"}},
-        {L"thread-exception", L"", 0xE06D7363,
+        {L"thread-exception",
+         L"",
+         0xE06D7363,
          {"Cause: unhandled C++ exception", "Detail: std::runtime_error: crash test: thread-exception"}},
         // A worker's catch-all handing its exception over, as the update worker's does.
-        {L"thread-exception", L" --worker-catch", 0xE06D7363,
+        {L"thread-exception",
+         L" --worker-catch",
+         0xE06D7363,
          {"Cause: unhandled C++ exception", "Detail: std::runtime_error: crash test: thread-exception"}},
         {L"abort", L"", 0x40000015, {"Cause: abort called", "Exception code: 0x40000015 STATUS_FATAL_APP_EXIT"}},
         {L"pure-call", L"", 0x40000015, {"Cause: pure virtual function call", "Exception code: 0x40000015"}},
@@ -128,7 +138,8 @@ TEST(CrashReports, KeepsTheTenNewestAndTheUpdateLogTail) {
     for (int day = 1; day <= 12; ++day) fs::create_directories(root / ReportFolderName({2020, 1, day, 0, 0, 0, 0}));
     fs::create_directories(root / L"not a report");
     const fs::path log = root / L"WUPDATE.LOG";
-    std::ofstream(log, std::ios::binary) << "first line\r\n10/12/2026 10:00:00 : [2] Connect\xe9 (Status:0) (Error:0)\r\n";
+    std::ofstream(log, std::ios::binary)
+        << "first line\r\n10/12/2026 10:00:00 : [2] Connect\xe9 (Status:0) (Error:0)\r\n";
     SetEnvironmentVariableW(L"ORVANE_CRASHTEST_LOG", log.wstring().c_str());
     TCrashTest crash(L"abort --no-dialog --report-dir " + Quoted(root));
     SetEnvironmentVariableW(L"ORVANE_CRASHTEST_LOG", nullptr);
@@ -176,18 +187,22 @@ TEST(CrashDialog, ShowsTheReportSavesItAndSendsItThroughMailtoWhenNoMailClientAn
     ASSERT_TRUE(dialog) << "no crash dialog";
     const auto item = [&](int id) { return gui::FindById(dialog, id); };
 
-    EXPECT_EQ(gui::Text(item(dlg::lblWhat)),
-              L"Orvane a rencontré une erreur grave (accès mémoire invalide dans orvane-crashtest.exe) et doit se fermer.");
+    EXPECT_EQ(
+        gui::Text(item(dlg::lblWhat)),
+        L"Orvane a rencontré une erreur grave (accès mémoire invalide dans orvane-crashtest.exe) et doit se fermer.");
     const auto folders = Subfolders(root);
     ASSERT_EQ(folders.size(), 1u);
     const fs::path folder = folders[0];
     EXPECT_EQ(ListBoxRows(item(dlg::lstFiles)),
               (std::vector<std::wstring>{(folder / L"crash.dmp").wstring(), (folder / L"report.txt").wstring(),
                                          (folder / L"screenshot.png").wstring()}));
-    for (const auto& [id, caption] : std::vector<std::pair<int, const wchar_t*>>{
-             {dlg::bbtSend, dlg::kSend}, {dlg::bbtSave, dlg::kSave}, {dlg::bbtClose, dlg::kClose},
-             {dlg::lblName, dlg::kName}, {dlg::lblEmail, dlg::kEmail}, {dlg::lblDoing, dlg::kDoing},
-             {dlg::lblFiles, dlg::kFiles}})
+    for (const auto& [id, caption] : std::vector<std::pair<int, const wchar_t*>>{{dlg::bbtSend, dlg::kSend},
+                                                                                 {dlg::bbtSave, dlg::kSave},
+                                                                                 {dlg::bbtClose, dlg::kClose},
+                                                                                 {dlg::lblName, dlg::kName},
+                                                                                 {dlg::lblEmail, dlg::kEmail},
+                                                                                 {dlg::lblDoing, dlg::kDoing},
+                                                                                 {dlg::lblFiles, dlg::kFiles}})
         EXPECT_EQ(gui::Text(item(id)), caption);
 
     // Details are behind their button.
@@ -244,7 +259,8 @@ TEST(CrashDialog, ScalesWithTheDpi) {
 
 TEST(CrashDialog, HandsTheFilesToAMailClientThatAnswers) {
     const fs::path root = FreshFolder(L"dialog-mapi");
-    const fs::path mailLog = root.parent_path() / L"dialog-mail.log", shellLog = root.parent_path() / L"dialog-mapi-shell.log";
+    const fs::path mailLog = root.parent_path() / L"dialog-mail.log",
+                   shellLog = root.parent_path() / L"dialog-mapi-shell.log";
     fs::remove(mailLog);
     fs::remove(shellLog);
     TCrashTest crash(L"cpp-exception --report-dir " + Quoted(root) + L" --mail-log " + Quoted(mailLog) +

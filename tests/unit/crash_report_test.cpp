@@ -62,12 +62,17 @@ TEST(CrashReportText, CodesAndCauses) {
         const wchar_t* sentence;
     };
     for (const Case& c : {
-             Case{TCrashCause::SystemException, 0xC00000FD, L"0xC00000FD EXCEPTION_STACK_OVERFLOW", L"(débordement de pile dans orvane.exe)"},
-             Case{TCrashCause::SystemException, 0xC0000094, L"0xC0000094 EXCEPTION_INT_DIVIDE_BY_ZERO", L"(exception système 0xC0000094 dans"},
-             Case{TCrashCause::SystemException, 0x12345678, L"Exception code: 0x12345678\r\n", L"exception système 0x12345678"},
+             Case{TCrashCause::SystemException, 0xC00000FD, L"0xC00000FD EXCEPTION_STACK_OVERFLOW",
+                  L"(débordement de pile dans orvane.exe)"},
+             Case{TCrashCause::SystemException, 0xC0000094, L"0xC0000094 EXCEPTION_INT_DIVIDE_BY_ZERO",
+                  L"(exception système 0xC0000094 dans"},
+             Case{TCrashCause::SystemException, 0x12345678, L"Exception code: 0x12345678\r\n",
+                  L"exception système 0x12345678"},
              Case{TCrashCause::CppException, kCppExceptionCode, L"0xE06D7363 C++ exception", L"(exception non traitée"},
-             Case{TCrashCause::Abort, kFatalAppExitCode, L"0x40000015 STATUS_FATAL_APP_EXIT", L"(arrêt d'urgence (abort)"},
-             Case{TCrashCause::PureCall, kFatalAppExitCode, L"Cause: pure virtual function call", L"fonction virtuelle pure"},
+             Case{TCrashCause::Abort, kFatalAppExitCode, L"0x40000015 STATUS_FATAL_APP_EXIT",
+                  L"(arrêt d'urgence (abort)"},
+             Case{TCrashCause::PureCall, kFatalAppExitCode, L"Cause: pure virtual function call",
+                  L"fonction virtuelle pure"},
          }) {
         TCrashFacts f = AccessViolation();
         f.cause = c.cause;
@@ -152,10 +157,11 @@ TEST(CrashMail, FallsBackToMailtoOnlyWhenNoClientTakesTheMessage) {
         TMailRoute route;
         std::vector<std::wstring> opened;
     };
-    for (const Case& c : {Case{IMailClient::Result::Sent, TMailRoute::MailClient, {}},
-                          Case{IMailClient::Result::Cancelled, TMailRoute::MailClient, {}},
-                          Case{IMailClient::Result::NoClient, TMailRoute::Mailto, {L"mailto:a@b.example?subject=S&body=B", L"C:\\r"}},
-                          Case{IMailClient::Result::Failed, TMailRoute::Mailto, {L"mailto:a@b.example?subject=S&body=B", L"C:\\r"}}}) {
+    for (const Case& c :
+         {Case{IMailClient::Result::Sent, TMailRoute::MailClient, {}},
+          Case{IMailClient::Result::Cancelled, TMailRoute::MailClient, {}},
+          Case{IMailClient::Result::NoClient, TMailRoute::Mailto, {L"mailto:a@b.example?subject=S&body=B", L"C:\\r"}},
+          Case{IMailClient::Result::Failed, TMailRoute::Mailto, {L"mailto:a@b.example?subject=S&body=B", L"C:\\r"}}}) {
         TScriptedMail client(c.answer);
         TRecordingShell shell;
         EXPECT_EQ(SendReportMail(client, shell, message, L"C:\\r"), c.route);

@@ -37,7 +37,9 @@ struct TBase {
     static __attribute__((noinline)) void CallPure();
     virtual void Pure() = 0;
 };
-void TBase::CallPure() { g_building->Pure(); }
+void TBase::CallPure() {
+    g_building->Pure();
+}
 struct TDerived : TBase {
     void Pure() override { std::puts("never reached"); }
 };
@@ -149,25 +151,35 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     settings.mailTo = ORVANE_CRASH_MAIL_TO;
     for (int i = 1; i < count; ++i) {
         const std::wstring arg = args[i];
-        if (arg == L"--report-dir" && i + 1 < count) settings.reportRoot = args[++i];
-        else if (arg == L"--shell-log" && i + 1 < count) shellLog = args[++i];
-        else if (arg == L"--mail-log" && i + 1 < count) mailLog = args[++i], standInMail = true;
-        else if (arg == L"--worker-catch") g_workerCatch = true;
-        else if (arg == L"--save-to" && i + 1 < count) settings.pickFolder = [to = std::wstring(args[++i])] { return to; };
-        else if (arg == L"--no-mail-client") standInMail = true;
-        else if (arg == L"--no-dialog") settings.showDialog = false;
-        else if (arg == L"--fail-dump") settings.beforeDump = [] { *static_cast<volatile int*>(nullptr) = 2; };
-        else kind = arg;
+        if (arg == L"--report-dir" && i + 1 < count)
+            settings.reportRoot = args[++i];
+        else if (arg == L"--shell-log" && i + 1 < count)
+            shellLog = args[++i];
+        else if (arg == L"--mail-log" && i + 1 < count)
+            mailLog = args[++i], standInMail = true;
+        else if (arg == L"--worker-catch")
+            g_workerCatch = true;
+        else if (arg == L"--save-to" && i + 1 < count)
+            settings.pickFolder = [to = std::wstring(args[++i])] { return to; };
+        else if (arg == L"--no-mail-client")
+            standInMail = true;
+        else if (arg == L"--no-dialog")
+            settings.showDialog = false;
+        else if (arg == L"--fail-dump")
+            settings.beforeDump = [] { *static_cast<volatile int*>(nullptr) = 2; };
+        else
+            kind = arg;
     }
     LocalFree(args);
-    static const wchar_t* kinds[] = {L"access-violation", L"stack-overflow", L"cpp-exception", L"thread-exception",
-                                     L"abort", L"pure-call"};
+    static const wchar_t* kinds[] = {L"access-violation", L"stack-overflow", L"cpp-exception",
+                                     L"thread-exception", L"abort",          L"pure-call"};
     bool known = false;
     for (const wchar_t* k : kinds) known = known || kind == k;
     if (!known || settings.reportRoot.empty()) {
-        std::fputs("usage: orvane-crashtest KIND --report-dir DIR [--no-dialog] [--shell-log FILE] "
-                   "[--no-mail-client | --mail-log FILE] [--save-to DIR] [--fail-dump] [--worker-catch]\n",
-                   stderr);
+        std::fputs(
+            "usage: orvane-crashtest KIND --report-dir DIR [--no-dialog] [--shell-log FILE] "
+            "[--no-mail-client | --mail-log FILE] [--save-to DIR] [--fail-dump] [--worker-catch]\n",
+            stderr);
         return 2;
     }
     TRecordingShell recorder(shellLog);

@@ -34,10 +34,14 @@ struct TDialog {
     win32::unique_hfont fixedFont;  // the text report lines up its columns
 };
 
-void FreeIdList(PIDLIST_ABSOLUTE list) { CoTaskMemFree(list); }
+void FreeIdList(PIDLIST_ABSOLUTE list) {
+    CoTaskMemFree(list);
+}
 using unique_idlist = win32::unique_any<PIDLIST_ABSOLUTE, FreeIdList>;
 
-HWND Item(HWND dialog, int id) { return GetDlgItem(dialog, id); }
+HWND Item(HWND dialog, int id) {
+    return GetDlgItem(dialog, id);
+}
 
 std::wstring TextOf(HWND dialog, int id) {
     const HWND control = Item(dialog, id);
@@ -75,7 +79,8 @@ void Build(TDialog& d) {
         SendMessageW(Item(w, dlg::imgScreenshot), STM_SETIMAGE, IMAGE_BITMAP,
                      reinterpret_cast<LPARAM>(d.report.thumbnail.get()));
     Add(d, L"STATIC", dlg::kFiles, SS_LEFT, dlg::lblFiles, 224, 52, 324, 16);
-    Add(d, L"LISTBOX", L"", WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT, dlg::lstFiles, 224, 70, 324, 76);
+    Add(d, L"LISTBOX", L"", WS_BORDER | WS_VSCROLL | WS_TABSTOP | LBS_NOINTEGRALHEIGHT, dlg::lstFiles, 224, 70, 324,
+        76);
     for (const std::wstring& file : d.report.files)
         SendMessageW(Item(w, dlg::lstFiles), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(file.c_str()));
     Add(d, L"BUTTON", dlg::kDetailsShow, BS_PUSHBUTTON | WS_TABSTOP, dlg::bbtDetails, 224, 154, 130, 26);
@@ -110,13 +115,14 @@ void Send(TDialog& d) {
                            TextOf(d.window, dlg::memDoing)};
     std::vector<std::wstring> names;
     for (const std::wstring& file : d.report.files) names.push_back(fs::path(file).filename().wstring());
-    const TMailMessage message{d.settings.mailTo, MailSubject(d.report.facts),
-                               MailBody(contact, d.report.facts, names), d.report.files};
+    const TMailMessage message{d.settings.mailTo, MailSubject(d.report.facts), MailBody(contact, d.report.facts, names),
+                               d.report.files};
     TMapiMailClient mapi(d.window);
     IMailClient& client = d.settings.mailClient ? *d.settings.mailClient : mapi;
     win32::TWin32Shell systemShell(d.window);
     IShell& shell = d.settings.shell ? *d.settings.shell : systemShell;
-    SetWindowTextW(Item(d.window, dlg::lblStatus), MailRouteText(SendReportMail(client, shell, message, d.report.folder)).c_str());
+    SetWindowTextW(Item(d.window, dlg::lblStatus),
+                   MailRouteText(SendReportMail(client, shell, message, d.report.folder)).c_str());
 }
 
 // The folder the user picks, or "" when cancelled.
@@ -138,7 +144,8 @@ void Save(TDialog& d) {
     std::error_code error;
     fs::create_directories(target, error);
     for (const std::wstring& file : d.report.files)
-        if (!error) fs::copy_file(file, target / fs::path(file).filename(), fs::copy_options::overwrite_existing, error);
+        if (!error)
+            fs::copy_file(file, target / fs::path(file).filename(), fs::copy_options::overwrite_existing, error);
     const std::wstring status = error ? dlg::kSaveFailed + FromUtf8(error.message()) : dlg::kSaved + target.wstring();
     SetWindowTextW(Item(d.window, dlg::lblStatus), status.c_str());
 }
@@ -151,19 +158,33 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             d->window = window;
             SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(d));
             break;
-        case WM_CREATE: Build(*d); return 0;
+        case WM_CREATE:
+            Build(*d);
+            return 0;
         case WM_COMMAND:
             if (HIWORD(wParam) != BN_CLICKED || !d) break;
             switch (LOWORD(wParam)) {
-                case dlg::bbtDetails: ToggleDetails(*d); return 0;
-                case dlg::bbtSend: Send(*d); return 0;
-                case dlg::bbtSave: Save(*d); return 0;
+                case dlg::bbtDetails:
+                    ToggleDetails(*d);
+                    return 0;
+                case dlg::bbtSend:
+                    Send(*d);
+                    return 0;
+                case dlg::bbtSave:
+                    Save(*d);
+                    return 0;
                 case dlg::bbtClose:
-                case IDCANCEL: DestroyWindow(window); return 0;
+                case IDCANCEL:
+                    DestroyWindow(window);
+                    return 0;
             }
             break;
-        case WM_CLOSE: DestroyWindow(window); return 0;
-        case WM_DESTROY: PostQuitMessage(0); return 0;
+        case WM_CLOSE:
+            DestroyWindow(window);
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -185,9 +206,9 @@ void ShowCrashDialog(const TCrashSettings& settings, const TWrittenReport& repor
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
     RECT r{0, 0, kWidth, kHeightClosed};
     AdjustWindowRectEx(&r, style, FALSE, WS_EX_DLGMODALFRAME | WS_EX_TOPMOST);
-    const HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, cls.lpszClassName, dlg::kTitle, style,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, nullptr,
-                                        nullptr, cls.hInstance, &d);
+    const HWND window =
+        CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, cls.lpszClassName, dlg::kTitle, style, CW_USEDEFAULT,
+                        CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, nullptr, nullptr, cls.hInstance, &d);
     if (window) {
         ShowWindow(window, SW_SHOWNORMAL);
         SetForegroundWindow(window);

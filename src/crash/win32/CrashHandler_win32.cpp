@@ -110,13 +110,16 @@ std::wstring DescribeInFlight(TCrashCause& cause) {
 void OnTerminate() {
     TCrashCause cause = TCrashCause::Terminate;
     std::wstring detail = DescribeInFlight(cause);
-    HandOverHere(cause == TCrashCause::CppException ? kCppExceptionCode : kFatalAppExitCode, cause,
-                 std::move(detail));
+    HandOverHere(cause == TCrashCause::CppException ? kCppExceptionCode : kFatalAppExitCode, cause, std::move(detail));
 }
 
-void OnAbortSignal(int) { HandOverHere(kFatalAppExitCode, TCrashCause::Abort, L"SIGABRT"); }
+void OnAbortSignal(int) {
+    HandOverHere(kFatalAppExitCode, TCrashCause::Abort, L"SIGABRT");
+}
 
-void OnPureCall() { HandOverHere(kFatalAppExitCode, TCrashCause::PureCall, L""); }
+void OnPureCall() {
+    HandOverHere(kFatalAppExitCode, TCrashCause::PureCall, L"");
+}
 
 void OnInvalidParameter(const wchar_t*, const wchar_t*, const wchar_t*, unsigned, uintptr_t) {
     HandOverHere(kFatalAppExitCode, TCrashCause::InvalidParameter, L"");
@@ -165,7 +168,9 @@ void ReportCurrentExceptionAndExit() {
 }  // namespace orvane::crash
 
 // libstdc++ reaches a pure virtual call through this function, not through the C runtime's handler.
-extern "C" void __cxa_pure_virtual() { orvane::crash::OnPureCall(); }
+extern "C" void __cxa_pure_virtual() {
+    orvane::crash::OnPureCall();
+}
 
 // The executable's one export: code that cannot reach the C++ runtime's handlers (a hook or plug-in
 // written in another language) hands its exception to the crash reporter here. Never returns.

@@ -35,8 +35,12 @@ constexpr int kPointerBits = 32;
 constexpr const wchar_t* kArchitecture = L"x86";
 #endif
 
-void ReleaseCom(IUnknown* object) { object->Release(); }
-void FreeTaskMemory(PWSTR text) { CoTaskMemFree(text); }
+void ReleaseCom(IUnknown* object) {
+    object->Release();
+}
+void FreeTaskMemory(PWSTR text) {
+    CoTaskMemFree(text);
+}
 template <typename T>
 using unique_com = win32::unique_any<T*, ReleaseCom>;
 using unique_taskmem = win32::unique_any<PWSTR, FreeTaskMemory>;
@@ -57,7 +61,8 @@ std::wstring DefaultReportRoot() {
 TStackFrame FrameOf(uint64_t address) {
     HMODULE module = nullptr;
     // A null address would name the executable itself.
-    if (address == 0 || !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+    if (address == 0 ||
+        !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                             reinterpret_cast<LPCWSTR>(static_cast<uintptr_t>(address)), &module))
         return {L"", address};
     wchar_t path[MAX_PATH];
@@ -84,8 +89,8 @@ public:
 
     bool WriteDump(const std::wstring& path, const TCrashEvent& event) const {
         if (!writeDump_) return false;
-        win32::unique_hfile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+        win32::unique_hfile file(
+            CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return false;
         MINIDUMP_EXCEPTION_INFORMATION exception{event.threadId, event.pointers, FALSE};
         const auto type = static_cast<MINIDUMP_TYPE>(MiniDumpWithThreadInfo | MiniDumpWithUnloadedModules);
@@ -132,9 +137,8 @@ public:
         frame.AddrStack.Offset = context.Esp;
         frame.AddrPC.Mode = frame.AddrFrame.Mode = frame.AddrStack.Mode = AddrModeFlat;
         // The thread waits for us and is not the one walking; the context given is all that is read.
-        while (frames.size() < kMaxFrames &&
-               stackWalk_(IMAGE_FILE_MACHINE_I386, process, GetCurrentThread(), &frame, &context, nullptr,
-                          functionTable_, moduleBase_, nullptr)) {
+        while (frames.size() < kMaxFrames && stackWalk_(IMAGE_FILE_MACHINE_I386, process, GetCurrentThread(), &frame,
+                                                        &context, nullptr, functionTable_, moduleBase_, nullptr)) {
             if (frame.AddrPC.Offset == 0) break;
             frames.push_back(FrameOf(frame.AddrPC.Offset));
         }
@@ -171,7 +175,8 @@ std::wstring MakeReportFolder(const std::wstring& root, const LocalTime& now) {
     std::vector<std::wstring> names;
     for (const auto& entry : fs::directory_iterator(fs::path(root), ignored))
         if (entry.is_directory(ignored)) names.push_back(entry.path().filename().wstring());
-    for (const std::wstring& old : FoldersToPrune(names, kReportsKept)) fs::remove_all(fs::path(root + L"\\" + old), ignored);
+    for (const std::wstring& old : FoldersToPrune(names, kReportsKept))
+        fs::remove_all(fs::path(root + L"\\" + old), ignored);
     return folder;
 }
 
@@ -205,8 +210,10 @@ BOOL CALLBACK AddVisibleWindow(HWND window, LPARAM data) {
     GetWindowThreadProcessId(window, &pid);
     RECT r;
     if (pid == s.pid && IsWindowVisible(window) && !IsIconic(window) && GetWindowRect(window, &r)) {
-        if (s.any) UnionRect(&s.area, &s.area, &r);
-        else s.area = r;
+        if (s.any)
+            UnionRect(&s.area, &s.area, &r);
+        else
+            s.area = r;
         s.any = true;
     }
     return TRUE;
@@ -325,8 +332,8 @@ TWrittenReport WriteCrashReport(const TCrashSettings& settings, const TCrashEven
         f.address = reinterpret_cast<uintptr_t>(record.ExceptionAddress);
         f.where = FrameOf(f.address);
         if (record.ExceptionCode == EXCEPTION_ACCESS_VIOLATION && record.NumberParameters >= 2)
-            f.detail = AccessViolationDetail(record.ExceptionInformation[0], record.ExceptionInformation[1],
-                                             kPointerBits);
+            f.detail =
+                AccessViolationDetail(record.ExceptionInformation[0], record.ExceptionInformation[1], kPointerBits);
         f.stack = dbghelp.Stack(*event.pointers->ContextRecord);
     }
     if (settings.updateLogPath) {

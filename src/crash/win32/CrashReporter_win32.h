@@ -27,7 +27,7 @@ struct TWrittenReport {
     std::vector<std::wstring> files;  // full paths, in the order shown
     TCrashFacts facts;
     std::wstring text;
-    std::wstring screenshot;  // empty when none could be taken
+    std::wstring screenshot;          // empty when none could be taken
     win32::unique_hgdiobj thumbnail;  // the screenshot, small, for the dialog
 };
 

@@ -59,8 +59,7 @@ IMailClient::Result TMapiMailClient::Send(const TMailMessage& message) {
     if (length == 0 || length >= MAX_PATH) return Result::NoClient;
     win32::unique_hmodule mapi(LoadLibraryExW((std::wstring(folder, length) + L"\\mapi32.dll").c_str(), nullptr, 0));
     if (!mapi) return Result::NoClient;
-    const auto send = reinterpret_cast<SendMailW>(
-        reinterpret_cast<void*>(GetProcAddress(mapi.get(), "MAPISendMailW")));
+    const auto send = reinterpret_cast<SendMailW>(reinterpret_cast<void*>(GetProcAddress(mapi.get(), "MAPISendMailW")));
     if (!send) return Result::NoClient;
 
     std::wstring to = L"SMTP:" + message.to, subject = message.subject, body = message.body;
