@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <tuple>
 
 namespace orvane::crash {
 
@@ -170,11 +171,13 @@ bool IsReportFolderName(std::wstring_view n) {
 std::vector<std::wstring> FoldersToPrune(std::vector<std::wstring> names, size_t keep) {
     std::erase_if(names, [](const std::wstring& n) { return !IsReportFolderName(n); });
     // Same second: "_10" is newer than "_9", so compare the sequence as a number.
+    // Any number of digits may follow (someone's copy): compared by length, then text, never parsed.
     const auto key = [](const std::wstring& n) {
-        const int sequence = n.size() > 20 ? std::stoi(n.substr(20)) : 1;
-        return std::make_pair(n.substr(0, 19), sequence);
+        std::wstring sequence = n.size() > 20 ? n.substr(20) : L"1";
+        sequence.erase(0, std::min(sequence.find_first_not_of(L'0'), sequence.size() - 1));
+        return std::make_tuple(n.substr(0, 19), sequence.size(), sequence);
     };
-    std::sort(names.begin(), names.end(),
+    std::stable_sort(names.begin(), names.end(),
               [&](const std::wstring& a, const std::wstring& b) { return key(a) < key(b); });
     if (names.size() <= keep) return {};
     names.resize(names.size() - keep);

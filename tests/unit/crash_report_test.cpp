@@ -103,6 +103,11 @@ TEST(ReportFolders, KeepsTheNewestAndNeverTouchesOtherFolders) {
               (std::vector<std::wstring>{L"2026-01-01_00-00-00", L"2026-01-01_00-00-00_9", L"2026-01-01_00-00-00_10",
                                          L"2026-01-02_00-00-00"}));
     EXPECT_TRUE(FoldersToPrune({L"2026-01-01_00-00-00", L"other"}, 1).empty());
+    // A sequence too long for any integer type is still ordered, not a failure.
+    EXPECT_EQ(FoldersToPrune({L"2026-01-01_00-00-00_123456789012345678901", L"2026-01-01_00-00-00_2",
+                              L"2026-01-01_00-00-00_02"},
+                             1),
+              (std::vector<std::wstring>{L"2026-01-01_00-00-00_2", L"2026-01-01_00-00-00_02"}));
 }
 
 TEST(UpdateLogTail, LastNonEmptyLinesInOrder) {
