@@ -27,6 +27,12 @@ needs=(
   /usr/lib/x86_64-linux-gnu/libgmock.a:libgmock-dev
   gcab:gcab
   flock:util-linux
+  /usr/bin/python3:python3
+  /usr/lib/python3/dist-packages/pyftpdlib/__init__.py:python3-pyftpdlib
+  /usr/lib/python3/dist-packages/cryptography/__init__.py:python3-cryptography
+  mscompress:mscompress
+  curl:curl
+  bc:bc
 )
 
 # The 32-bit loader, to run the shipped 32-bit program (wine32 from Debian's i386 architecture).

@@ -89,6 +89,7 @@ constexpr StatusEntry kStatusTable[] = {
 
 constexpr int kTextOnlyStatus = 18;
 constexpr std::uint32_t kInternetExtendedError = 12003;
+constexpr std::uint32_t kInternetLoginFailure = 12015;
 constexpr size_t kErrorTextLimit = 2050;
 constexpr int kMaxPrefixExpansions = 64;
 
@@ -241,7 +242,8 @@ void TWebUpdate::WriteLogLine(const std::wstring& line) {
     if (!folder.empty() && !files->FolderExists(folder) && !CreateDirectoryChain(*files, folder)) return;
 
     const std::string bytes = (FServices.ansi ? FServices.ansi->Encode(line) : TWindows1252().Encode(line)) + "\r\n";
-    if (!files->AppendToExisting(path, bytes)) files->CreateWith(path, bytes);
+    // Only a log that cannot be opened is created afresh; one that refuses the write keeps its lines.
+    if (files->AppendToExisting(path, bytes) == AppendResult::NotOpened) files->CreateWith(path, bytes);
 }
 
 void TWebUpdate::AddToLog(const std::wstring& s) {
@@ -250,12 +252,19 @@ void TWebUpdate::AddToLog(const std::wstring& s) {
 
 void TWebUpdate::Error() {
     if (!FServices.errors) return;
-    const std::uint32_t code = FServices.errors->LastError();
-    if (code == 0) return;
+    ReportError(FServices.errors->LastError());
+}
+
+void TWebUpdate::ReportError(std::uint32_t code) {
+    if (!FServices.errors || code == 0) return;
     std::wstring text = FServices.errors->Message(code);
     if (code == kInternetExtendedError) {
         text = FServices.errors->LastResponse();
         if (text.empty()) return;
+    } else if (text.empty() && code == kInternetLoginFailure) {
+        // Some libraries answer a refused FTP log-on with this code instead of the extended one;
+        // the server's own words are still the best explanation.
+        text = FServices.errors->LastResponse();
     }
     if (text.size() > kErrorTextLimit) text.resize(kErrorTextLimit);
     DoStatus(976, text, 1, static_cast<int>(code));
@@ -463,15 +472,6 @@ void TWebUpdate::DoSetAppParamAfter(std::wstring&) {
 void TWebUpdate::DoRestart() {
     NotBuilt("DoRestart");
 }
-int TWebUpdate::StartConnection() {
-    NotBuilt("StartConnection");
-}
-int TWebUpdate::StopConnection() {
-    NotBuilt("StopConnection");
-}
-int TWebUpdate::FTPConnect() {
-    NotBuilt("FTPConnect");
-}
 std::wstring TWebUpdate::GetControlFileURL() {
     NotBuilt("GetControlFileURL");
 }
@@ -501,6 +501,32 @@ int TWebUpdate::ProcessFileDetails() {
 }
 int TWebUpdate::GetFileUpdates() {
     NotBuilt("GetFileUpdates");
+}
+
+// Public operations of later steps: declared so callers compile, refusing until they are built.
+void TWebUpdate::DoUpdate(bool) {
+    NotBuilt("DoUpdate");
+}
+void TWebUpdate::DoThreadUpdate(bool) {
+    NotBuilt("DoThreadUpdate");
+}
+bool TWebUpdate::NewVersionAvailable(bool) {
+    NotBuilt("NewVersionAvailable");
+}
+std::optional<std::vector<std::wstring>> TWebUpdate::NewWhatsNew(bool) {
+    NotBuilt("NewWhatsNew");
+}
+int TWebUpdate::UpdateActions() {
+    NotBuilt("UpdateActions");
+}
+void TWebUpdate::ShowHTMLDialog(const std::wstring&) {
+    NotBuilt("ShowHTMLDialog");
+}
+void TWebUpdate::DoSuccess() {
+    NotBuilt("DoSuccess");
+}
+void TWebUpdate::DoPostUpdateInfo() {
+    NotBuilt("DoPostUpdateInfo");
 }
 
 }  // namespace orvane

@@ -6,21 +6,28 @@
 #include <string>
 #include <vector>
 
+#include "platform/CabinetExtractor.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Dialogs.h"
 #include "platform/Environment.h"
+#include "platform/FileOperations.h"
 #include "platform/FileTimes.h"
 #include "platform/FileWriter.h"
+#include "platform/Internet.h"
 #include "platform/InternetErrors.h"
 #include "platform/KnownFolders.h"
 #include "platform/LocaleFormat.h"
+#include "platform/LoginPrompt.h"
+#include "platform/LzExpand.h"
+#include "platform/MessagePump.h"
 #include "platform/Registry.h"
 #include "platform/RegistryStore.h"
 #include "platform/SystemVersion.h"
 #include "update/DateTime.h"
 #include "update/FileList.h"
 #include "update/ProgressForm.h"
+#include "update/UrlHelpers.h"
 
 namespace orvane {
 
@@ -76,6 +83,13 @@ struct TWebUpdateServices {
     const IInternetErrors* errors = nullptr;
     IDialogs* dialogs = nullptr;
     const ISystemVersion* system = nullptr;
+    IInternet* internet = nullptr;
+    IConnectionState* connection = nullptr;
+    IFileOperations* fileOps = nullptr;
+    ILzExpand* lz = nullptr;
+    ICabinetExtractor* cabinets = nullptr;
+    ILoginPrompt* login = nullptr;
+    IMessagePump* pump = nullptr;
 };
 
 // The status template of a message number; nullptr when the number has none.
@@ -256,10 +270,36 @@ public:
     virtual int GetFileUpdates();
     virtual void ConvertPrefix(const std::wstring& prefix, std::wstring& s);
 
+    // Module-level helpers of the fetch, bound to this engine's services and reports.
+    bool CopyLocalFile(const std::wstring& source, const std::wstring& target);
+    std::wstring ExpandLZFile(const std::wstring& path);
+    void ClearFileAttributes(const std::wstring& path);
+    bool LoginPrompt(const std::wstring& caption, std::wstring& user, std::wstring& password);
+
     // The download window while DoUpdate shows one; not owned.
     void SetProgressForm(TProgressForm* form) { FProgressForm = form; }
 
 protected:
+    // Parts of the fetch, by transport.
+    bool SendsCredentialsTo(const std::wstring& url);
+    // A request and the connection it was opened on (closed after it).
+    struct TRequest {
+        TInternetHandle connection;
+        TInternetHandle request;
+        bool stop = false;        // the step already reported why it ends the fetch
+        std::uint32_t error = 0;  // the system error of a request that could not be opened
+    };
+    TRequest OpenHttpRequest(void* hfile, const std::wstring& url);
+    TRequest OpenFtpRequest(void* hfile, const std::wstring& name, std::uint64_t& expected);
+    bool TransferToTarget(TRequest& request, const std::wstring& url, const std::wstring& target,
+                          const std::wstring& local, std::uint64_t expected, bool uncompress);
+    // Error() for a code taken when the failure happened.
+    void ReportError(std::uint32_t code);
+    std::wstring ControlFileUrl();
+    bool ReplaceTarget(const std::wstring& temp, const std::wstring& target);
+    std::wstring TempFolder() const;
+    void Uncompress(const std::wstring& path, const std::wstring& target, bool ruleA);
+
     // Appends one line to the process-wide log file; a line that cannot be written is lost.
     void WriteLogLine(const std::wstring& line);
     // Steps of later work that are not there yet say so instead of pretending to succeed.
@@ -276,8 +316,14 @@ protected:
     bool FInProgress = false;
     bool FAppNeedsRestart = false;
     bool FSilentRestart = false;
-    void* FHintConnect = nullptr;
-    void* FHintOpen = nullptr;
+    void* FHintConnect = nullptr;  // the session for HTTP, FFtpConnection for FTP
+    TInternetHandle FHint;
+    TInternetHandle FFtpConnection;
+    bool FDialed = false;
+    bool FFTPDirSet = false;
+    int FTransfers = 0;                           // transfers running (a pumped message may start another)
+    bool FStopPending = false;                    // StopConnection asked for during a transfer
+    std::optional<TUrlOrigin> FCredentialOrigin;  // where UserID and Password were entered
 
     bool FAppClose = false;
     bool FAppCompsIncluded = false;

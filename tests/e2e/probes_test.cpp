@@ -251,8 +251,12 @@ TEST(ServersTab, PingsEveryServerOfBothFilesOnce) {
             {L"127.0.0.1", L"127.0.0.1"}, {L"127.0.0.2", L"127.0.0.2"}, {L"127.0.0.3", L"127.0.0.3"},
             {L"localhost", L"127.0.0.1"}};
         ASSERT_EQ(rows.size(), expected.size()) << "press " << press;
+        // Names and addresses match literally: "127.0.0.1" must not match "127x0y0z1".
+        const auto literal = [](const std::wstring& text) {
+            return std::regex_replace(text, std::wregex(LR"([.^$|()\[\]{}*+?\\])"), L"\\$&");
+        };
         for (size_t i = 0; i < rows.size(); ++i) {
-            const std::wregex reply(expected[i].first + L"=Reply from " + expected[i].second +
+            const std::wregex reply(literal(expected[i].first) + L"=Reply from " + literal(expected[i].second) +
                                     L": bytes=32 time=(<1|[0-9]+)ms TTL=[0-9]+");
             EXPECT_TRUE(std::regex_match(rows[i], reply)) << ToUtf8(rows[i]);
         }

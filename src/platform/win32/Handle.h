@@ -4,6 +4,7 @@
 // nothing is ever closed by hand.
 
 #include <windows.h>
+#include <wininet.h>
 
 #include <cstdint>
 #include <utility>
@@ -52,6 +53,8 @@ inline void DeleteFont(HFONT font) { DeleteObject(font); }
 inline void DeleteDc(HDC dc) { DeleteDC(dc); }
 inline void ReleaseModule(HMODULE module) { FreeLibrary(module); }
 inline void DestroyWnd(HWND window) { DestroyWindow(window); }
+inline void CloseFind(HANDLE find) { FindClose(find); }
+inline void CloseInternet(HINTERNET handle) { InternetCloseHandle(handle); }
 } // namespace detail
 
 using unique_hkey = unique_any<HKEY, detail::CloseKey>;
@@ -62,5 +65,7 @@ using unique_hgdiobj = unique_any<HGDIOBJ, detail::DeleteGdi>;
 using unique_hdc = unique_any<HDC, detail::DeleteDc>;
 using unique_hmodule = unique_any<HMODULE, detail::ReleaseModule>;
 using unique_hwnd = unique_any<HWND, detail::DestroyWnd>;
+using unique_hfind = unique_any<HANDLE, detail::CloseFind, ~std::uintptr_t{0}>;
+using unique_hinternet = unique_any<HINTERNET, detail::CloseInternet>;
 
 } // namespace orvane::win32

@@ -10,8 +10,8 @@
 #include "platform/win32/Handle.h"
 #include "platform/win32/Win32Platform.h"
 #include "probes/ConfigurationFiles.h"
+#include "probes/ServerList.h"
 #include "shell/CommandRunner.h"
-#include "shell/ServerList.h"
 
 namespace orvane {
 

@@ -1,6 +1,7 @@
 #include "update/win32/UpdateServices_win32.h"
 
 #include "update/HostProbes.h"
+#include "update/win32/Cabinet_win32.h"
 
 namespace orvane {
 
@@ -21,7 +22,12 @@ win32::KnownFolderRoute UpdateKnownFolderRoute(const ISystemVersion& system) {
     };
 }
 
-TWin32UpdateServices::TWin32UpdateServices(HWND owner) : folders_(UpdateKnownFolderRoute(system_)), dialogs_(owner) {}
+int TWin32CabinetExtractor::Extract(const std::wstring& cabinet, const std::wstring& target) {
+    return ExtractCabinet(cabinet, target, ansi_);
+}
+
+TWin32UpdateServices::TWin32UpdateServices(HWND owner)
+    : folders_(UpdateKnownFolderRoute(system_)), dialogs_(owner), login_(owner) {}
 
 TWebUpdateServices TWin32UpdateServices::Services() {
     TWebUpdateServices s;
@@ -37,6 +43,13 @@ TWebUpdateServices TWin32UpdateServices::Services() {
     s.errors = &errors_;
     s.dialogs = &dialogs_;
     s.system = &system_;
+    s.internet = &internet_;
+    s.connection = &connection_;
+    s.fileOps = &fileOps_;
+    s.lz = &lz_;
+    s.cabinets = &cabinets_;
+    s.login = &login_;
+    s.pump = &pump_;
     return s;
 }
 

@@ -3,20 +3,35 @@
 #include <windows.h>
 
 #include "platform/win32/Clock_win32.h"
+#include "platform/win32/FileOperations_win32.h"
 #include "platform/win32/FileTimes_win32.h"
 #include "platform/win32/FileWriter_win32.h"
 #include "platform/win32/InternetErrors_win32.h"
+#include "platform/win32/Internet_win32.h"
 #include "platform/win32/KnownFolders_win32.h"
 #include "platform/win32/LocaleFormat_win32.h"
+#include "platform/win32/LzExpand_win32.h"
+#include "platform/win32/MessagePump_win32.h"
 #include "platform/win32/RegistryStore_win32.h"
 #include "platform/win32/SystemVersion_win32.h"
 #include "platform/win32/Win32Platform.h"
 #include "update/WebUpdate.h"
+#include "update/win32/LoginForm_win32.h"
 
 namespace orvane {
 
 // The user's folders asked for as the host probes decide from the reported system version.
 win32::KnownFolderRoute UpdateKnownFolderRoute(const ISystemVersion& system);
+
+// Downloaded cabinets go through the checked extraction.
+class TWin32CabinetExtractor : public ICabinetExtractor {
+public:
+    explicit TWin32CabinetExtractor(const IAnsiCodePage& ansi) : ansi_(ansi) {}
+    int Extract(const std::wstring& cabinet, const std::wstring& target) override;
+
+private:
+    const IAnsiCodePage& ansi_;
+};
 
 // Every Windows service the update engine uses, owned in one place; Services() wires an engine.
 class TWin32UpdateServices {
@@ -40,6 +55,13 @@ private:
     win32::TWin32LocaleFormat locale_;
     win32::TWin32InternetErrors errors_;
     win32::TWin32Dialogs dialogs_;
+    win32::TWin32Internet internet_;
+    win32::TWin32ConnectionState connection_;
+    win32::TWin32FileOperations fileOps_;
+    win32::TWin32LzExpand lz_;
+    TWin32CabinetExtractor cabinets_{ansi_};
+    TWin32LoginPrompt login_;
+    win32::TWin32MessagePump pump_;
 };
 
 }  // namespace orvane
