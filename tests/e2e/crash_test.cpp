@@ -241,7 +241,8 @@ TEST(CrashDialog, ShowsTheReportSavesItAndSendsItThroughMailtoWhenNoMailClientAn
 
 TEST(CrashDialog, ScalesWithTheDpi) {
     const fs::path root = FreshFolder(L"dialog-dpi");
-    for (const int dpi : {96, 192}) {
+    // 144 dpi still fits the 1024 x 768 screen Wine may give.
+    for (const int dpi : {96, 144}) {
         SetEnvironmentVariableW(L"ORVANE_DPI", std::to_wstring(dpi).c_str());
         TCrashTest crash(L"abort --no-mail-client --report-dir " + Quoted(root));
         SetEnvironmentVariableW(L"ORVANE_DPI", nullptr);

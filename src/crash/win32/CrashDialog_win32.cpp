@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "core/Text.h"
@@ -66,6 +67,19 @@ void Resize(const TDialog& d, int clientHeight) {
     AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
     SetWindowPos(window, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+}
+
+// In the middle of the monitor's work area, or at its top left when larger.
+void Centre(HWND window) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info)) return;
+    RECT r;
+    GetWindowRect(window, &r);
+    const RECT& work = info.rcWork;
+    const int x = work.left + std::max(0L, ((work.right - work.left) - (r.right - r.left)) / 2);
+    const int y = work.top + std::max(0L, ((work.bottom - work.top) - (r.bottom - r.top)) / 2);
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void Build(TDialog& d) {
@@ -210,6 +224,8 @@ void ShowCrashDialog(const TCrashSettings& settings, const TWrittenReport& repor
         CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, cls.lpszClassName, dlg::kTitle, style, CW_USEDEFAULT,
                         CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, nullptr, nullptr, cls.hInstance, &d);
     if (window) {
+        // Created at the top left so that sizing for the DPI is never cut by the screen's edge.
+        Centre(window);
         ShowWindow(window, SW_SHOWNORMAL);
         SetForegroundWindow(window);
         MSG message;
