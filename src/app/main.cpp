@@ -2,7 +2,11 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "crash/win32/CrashHandler_win32.h"
 #include "shell/win32/MainWindow.h"
+#include "update/HostProbes.h"
+#include "update/WebUpdate.h"
+#include "update/win32/UpdateServices_win32.h"
 #include "winui/Dpi.h"
 
 namespace {
@@ -21,9 +25,24 @@ private:
     bool initialised_;
 };
 
+// Where the update engine writes its log: the name it was given, in the documents folder unless it
+// names a folder itself.
+std::wstring UpdateLogPath() {
+    std::wstring name = orvane::ProcessLogFileName();
+    if (name.empty()) name = L"WUPDATE.LOG";
+    if (name.find_first_of(L"\\/:") != std::wstring::npos) return name;
+    const orvane::win32::TWin32SystemVersion system;
+    const orvane::win32::TWin32KnownFolders folders(orvane::UpdateKnownFolderRoute(system));
+    return orvane::WithTrailingBackslash(orvane::DocumentsFolder(folders)) + name;
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    orvane::crash::TCrashSettings crash;
+    crash.mailTo = ORVANE_CRASH_MAIL_TO;
+    crash.updateLogPath = UpdateLogPath;
+    orvane::crash::InstallCrashHandler(std::move(crash));
     ScopedCom com;
     orvane::winui::EnableDpiAwareness();
     const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES |
