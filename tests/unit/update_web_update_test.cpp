@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "core/Text.h"
+#include "fakes/FakeNet.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/FakeUpdate.h"
 #include "update/HostProbes.h"
@@ -313,17 +314,18 @@ TEST_F(UpdateWebUpdate, HostDescription) {
 
 TEST_F(UpdateWebUpdate, LaterStepsRefuseInsteadOfPretending) {
     TestableWebUpdate u(services);
-    EXPECT_THROW(u.StartConnection(), std::logic_error);
-    EXPECT_THROW(u.DoVersionCheck(), std::logic_error);
-    EXPECT_THROW(u.GetFileUpdates(), std::logic_error);
+    EXPECT_THROW(u.DoRestart(), std::logic_error);
+    EXPECT_THROW(u.ExtractRestarter(), std::logic_error);
 }
 
 TEST_F(UpdateWebUpdate, GetFileDetailsBuildsTheList) {
-    const std::string path = ::testing::TempDir() + "orvane_update_control.inf";
-    std::ofstream(path, std::ios::binary) << "[files]\r\ncount=2\r\n[file1]\r\nurl={APP}\\a.exe\r\n"
-                                             "targetdir={app}\\data\r\ndescr=First\r\nmandatory=1\r\n";
+    const std::wstring path = L"C:\\temp\\orvane_update_control.inf";
+    fakes::FakeFileOperations fileOps;
+    services.fileOps = &fileOps;
+    fileOps.Put(path, "[files]\r\ncount=2\r\n[file1]\r\nurl={APP}\\a.exe\r\n"
+                      "targetdir={app}\\data\r\ndescr=First\r\nmandatory=1\r\n");
     TestableWebUpdate u(services);
-    u.FControlFileName = FromUtf8(path);
+    u.FControlFileName = path;
     std::vector<std::wstring> statuses;
     u.OnStatus = [&](TWebUpdate&, const std::wstring& s, int, int) { statuses.push_back(s); };
     EXPECT_EQ(u.GetFileDetails(), 2);
@@ -335,7 +337,7 @@ TEST_F(UpdateWebUpdate, GetFileDetailsBuildsTheList) {
     EXPECT_TRUE(u.FileList()[1].Preselect);
     EXPECT_EQ(statuses, std::vector<std::wstring>{L"Found file update instruction"});
 
-    std::ofstream(path, std::ios::binary) << "[files]\r\ncount=0\r\n";
+    fileOps.Put(path, "[files]\r\ncount=0\r\n");
     statuses.clear();
     EXPECT_EQ(u.GetFileDetails(), 0);
     EXPECT_EQ(u.FileList().Count(), 0u);
