@@ -436,5 +436,8 @@ bool TWebUpdate::ExtractPatcher() {
 void TWebUpdate::DoRestart() {
     NotBuilt("DoRestart");
 }
+void TWebUpdate::DoPostUpdateInfo() {
+    NotBuilt("DoPostUpdateInfo");
+}
 
 }  // namespace orvane
