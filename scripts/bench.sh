@@ -15,7 +15,11 @@ done
 xvfb_start
 trap '"$here/wine-stop.sh" build/win64/wineprefix; xvfb_stop' EXIT
 for bench in build/win64/bench/*_bench.exe; do
-  case $(basename "$bench") in crc_bench.exe | landscape_bench.exe | probes_colouring_bench.exe) continue ;; esac
+  case $(basename "$bench") in
+    crc_bench.exe | landscape_bench.exe | probes_colouring_bench.exe | download_bench.exe) continue ;;
+  esac
   echo "== $(basename "$bench") (Wine)"
   "$here/wine-run.sh" "$bench"
 done
+echo "== download_bench.exe (Wine) against curl"
+"$here/bench-download.sh"

@@ -32,6 +32,7 @@ needs=(
   /usr/lib/python3/dist-packages/cryptography/__init__.py:python3-cryptography
   mscompress:mscompress
   curl:curl
+  bc:bc
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include "update/CabinetCheck.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 
@@ -104,17 +105,28 @@ private:
         }
         const std::uint64_t sequentialFiles = pos;
 
-        for (Folder& f : folders) {
-            std::uint64_t at = f.dataStart;
-            for (unsigned b = 0; b < f.blocks; ++b) {
+        // Folders are walked in the order of their data and each must begin where the one before
+        // it ended or later: no two share a block, so every block header is read once at most and
+        // the walk is bounded by the file's size, however many folders claim the same blocks.
+        std::vector<Folder*> byData;
+        for (Folder& f : folders)
+            if (f.blocks > 0) byData.push_back(&f);
+        std::stable_sort(byData.begin(), byData.end(),
+                         [](const Folder* a, const Folder* b) { return a->dataStart < b->dataStart; });
+        std::uint64_t dataEnd = 0;
+        for (Folder* f : byData) {
+            if (f->dataStart < dataEnd) return Fail(r, L"folders share data blocks");
+            std::uint64_t at = f->dataStart;
+            for (unsigned b = 0; b < f->blocks; ++b) {
                 unsigned char dh[8];
                 if (!Read(at, dh, 8)) return Fail(r, L"data block outside the file");
                 const std::uint16_t packed = U16(dh + 4), unpacked = U16(dh + 6);
                 if (unpacked > kMaxBlockUncompressed) return Fail(r, L"data block larger than allowed");
                 at += 8 + dataReserve + packed;
                 if (at > size_) return Fail(r, L"data block outside the file");
-                f.uncompressed += unpacked;
+                f->uncompressed += unpacked;
             }
+            dataEnd = at;
         }
 
         // The extractor reads the file table right after the folders; the header's offset must

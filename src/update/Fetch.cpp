@@ -15,6 +15,7 @@ namespace {
 
 constexpr std::uint32_t kReadBlock = 4096;
 constexpr std::uint32_t kCopyBlock = 32768;
+constexpr std::uint32_t kWriteBlock = 65536;
 constexpr std::uint32_t kRequestFlags = 0x84000100;  // reload, no cache write, pragma no-cache
 constexpr std::uint32_t kFlagKeepConnection = 0x00400000;
 constexpr std::uint32_t kFlagExistingConnect = 0x20000000;
@@ -306,6 +307,21 @@ bool TWebUpdate::TransferToTarget(TRequest& request, const std::wstring& url, co
     std::uint64_t total = 0;
     std::uint32_t read = kReadBlock;
     std::array<unsigned char, kReadBlock> buffer;
+    // Blocks are read 4096 bytes at a time but written in larger pieces: a system call per block
+    // would cost more than the read itself.
+    std::vector<unsigned char> staged;
+    staged.reserve(kWriteBlock);
+    const auto flush = [&] {
+        if (staged.empty()) return;
+        const auto written = out->Write(staged.data(), static_cast<std::uint32_t>(staged.size()));
+        if (!written || *written != staged.size()) {
+            out.reset();
+            request = TRequest();
+            files->Delete(*temp);
+            throw AppError(L"Cannot write file " + *temp);
+        }
+        staged.clear();
+    };
     while (read > 0 && !cancelled) {
         if (FServices.pump) FServices.pump->ProcessMessages();
         if (!net->Read(request.request.get(), buffer.data(), kReadBlock, read)) {
@@ -313,21 +329,15 @@ bool TWebUpdate::TransferToTarget(TRequest& request, const std::wstring& url, co
             break;
         }
         if (read > kReadBlock) read = kReadBlock;
-        if (read > 0) {
-            const auto written = out->Write(buffer.data(), read);
-            if (!written || *written != read) {
-                out.reset();
-                request = TRequest();
-                files->Delete(*temp);
-                throw AppError(L"Cannot write file " + *temp);
-            }
-        }
+        staged.insert(staged.end(), buffer.data(), buffer.data() + read);
+        if (staged.size() + kReadBlock > kWriteBlock) flush();
         total += read;
         if (FServices.pump) FServices.pump->DebugOutput(std::to_wstring(total));
         DoFileProgress(local, static_cast<std::int64_t>(total), static_cast<std::int64_t>(expected));
         cancelled = FCancelled;
         DoProgressCancel(cancelled);
     }
+    if (!cancelled && !failed) flush();
     request = TRequest();
     out.reset();
     FCancelled = cancelled;

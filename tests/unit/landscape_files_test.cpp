@@ -190,7 +190,7 @@ TEST(LandscapeRealFiles, NonNumericIntegerRaisesTheConversionError) {
 
 // Inputs the fuzzer found or that exercise the scanner's corners: each ends with a result or an AppError.
 TEST(LandscapeFuzzCorpus, EveryInputEndsWithResultOrAppError) {
-    const auto folder = std::filesystem::path(__FILE__).parent_path() / "../../fuzz/corpus/landscape_fuzz";
+    const auto folder = std::filesystem::path(ORVANE_FUZZ_CORPUS) / "landscape_fuzz";
     size_t count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         std::ifstream in(entry.path(), std::ios::binary);

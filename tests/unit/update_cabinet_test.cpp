@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <set>
 
@@ -296,6 +297,96 @@ TEST(UpdateCabinetCheck, Destinations) {
         EXPECT_EQ(d->folder, *c.folder) << ToUtf8(c.name);
         EXPECT_EQ(d->file, *c.file) << ToUtf8(c.name);
     }
+}
+
+}  // namespace
+}  // namespace orvane
+
+namespace orvane {
+namespace {
+
+// Stored folders of `blocks` empty data blocks each; folder i's data starts at block firstBlock[i]
+// of one run of empty blocks shared by the whole cabinet. One empty member in folder 0.
+std::string BuildSharedBlocks(const std::vector<std::uint32_t>& firstBlock, std::uint16_t blocksPerFolder,
+                              std::uint32_t totalBlocks) {
+    std::string out;
+    auto u16 = [&](std::uint16_t v) { out += static_cast<char>(v & 0xFF), out += static_cast<char>(v >> 8); };
+    auto u32 = [&](std::uint32_t v) { u16(v & 0xFFFF), u16(static_cast<std::uint16_t>(v >> 16)); };
+    const std::uint32_t folderCount = static_cast<std::uint32_t>(firstBlock.size());
+    const std::uint32_t files = 36 + 8 * folderCount, fileEntry = 16 + 2, data = files + fileEntry;
+    const std::uint32_t size = data + 8 * totalBlocks;
+    out = "MSCF";
+    u32(0), u32(size), u32(0), u32(files), u32(0);
+    out += '\3', out += '\1';
+    u16(static_cast<std::uint16_t>(folderCount)), u16(1), u16(0), u16(1), u16(0);
+    for (std::uint32_t first : firstBlock) u32(data + 8 * first), u16(blocksPerFolder), u16(0);
+    u32(0), u32(0), u16(0), u16(0x5021), u16(0x6000), u16(0x20), out += "a", out += '\0';
+    out.append(8 * static_cast<size_t>(totalBlocks), '\0');
+    return out;
+}
+
+struct ReadCount {
+    std::string bytes;
+    size_t reads = 0;
+    TCabinetCheck Check(size_t limit) {
+        const CabinetReader read = [&](std::uint64_t offset, void* out, size_t n) {
+            // Past the limit every read fails, so a check that walks too much ends instead of taking hours.
+            if (++reads > limit || offset > bytes.size() || n > bytes.size() - offset) return false;
+            std::memcpy(out, bytes.data() + offset, n);
+            return true;
+        };
+        return CheckCabinet(read, bytes.size());
+    }
+};
+
+// Every folder claiming the same blocks used to cost folders x blocks reads (billions for a 1 MiB
+// file). Each table entry and block header is at least 8 bytes and read once at most, so the reads
+// stay below a quarter of the file's size whatever the folders claim.
+TEST(UpdateCabinetCheck, WorkIsBoundedByTheFileSize) {
+    struct Case {
+        const char* what;
+        std::vector<std::uint32_t> firstBlock;
+        std::uint16_t blocksPerFolder;
+        std::uint32_t totalBlocks;
+        bool ok;
+    };
+    std::vector<std::uint32_t> same(65535, 0), own(65535);
+    for (std::uint32_t i = 0; i < own.size(); ++i) own[i] = i;
+    const Case cases[] = {
+        {"65535 folders on the same 65535 blocks", same, 65535, 65535, false},
+        {"65535 folders with a block of their own", own, 1, 65535, true},
+    };
+    for (const Case& c : cases) {
+        ReadCount counted{BuildSharedBlocks(c.firstBlock, c.blocksPerFolder, c.totalBlocks)};
+        const size_t limit = counted.bytes.size() / 4;
+        const TCabinetCheck check = counted.Check(limit);
+        EXPECT_EQ(check.ok, c.ok) << c.what << ": " << ToUtf8(check.reason);
+        EXPECT_LE(counted.reads, limit) << c.what;
+    }
+}
+
+TEST(UpdateCabinetCheck, FoldersOwnTheirBlocks) {
+    struct Case {
+        const char* what;
+        std::vector<std::uint32_t> firstBlock;
+        std::uint16_t blocksPerFolder;
+        bool ok;
+    };
+    const Case cases[] = {
+        {"in order", {0, 2, 4}, 2, true},
+        {"data in another order than the folders", {4, 0, 2}, 2, true},
+        {"two folders on the same blocks", {0, 2, 2}, 2, false},
+        {"a folder starting inside another's blocks", {0, 1, 4}, 2, false},
+        {"the first folder starting inside the last one's", {4, 0, 3}, 2, false},
+    };
+    for (const Case& c : cases) {
+        const TCabinetCheck check = CheckCabinetBytes(BuildSharedBlocks(c.firstBlock, c.blocksPerFolder, 6));
+        EXPECT_EQ(check.ok, c.ok) << c.what << ": " << ToUtf8(check.reason);
+    }
+    // A folder without blocks has no data to share, wherever its offset points.
+    std::string empty = BuildSharedBlocks({0, 0}, 2, 2);
+    empty[36 + 8 + 4] = 0;  // the second folder's block count
+    EXPECT_TRUE(CheckCabinetBytes(empty).ok) << ToUtf8(CheckCabinetBytes(empty).reason);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ struct Input {
 };
 
 std::vector<Input> Corpus(const char* target) {
-    const fs::path folder = fs::path(__FILE__).parent_path() / "../../fuzz/corpus" / target;
+    const fs::path folder = fs::path(ORVANE_FUZZ_CORPUS) / target;
     std::vector<Input> inputs;
     for (const auto& entry : fs::directory_iterator(folder)) {
         std::ifstream in(entry.path(), std::ios::binary);

@@ -24,7 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kCorpus = fs::path(__FILE__).parent_path() / "../../../shared/fixtures/cab";
+const fs::path kCorpus = fs::path(ORVANE_FIXTURES) / "cab";
 const fs::path kGcab = ORVANE_GCAB_DIR;
 
 std::string Md5(const fs::path& file) {
@@ -350,6 +350,64 @@ TEST(Win32CabinetExtraction, ThreadsExtractSideBySide) {
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(results[i], 0) << i;
         EXPECT_EQ(Md5(scratch.target / std::to_wstring(i) / L"big100k.bin"), "a1687d6bdf439177b6b5f88f7a1d0739") << i;
+    }
+}
+
+// 65535 folders all claiming the same 65535 empty blocks: about 1 MiB that once cost billions of
+// reads before the extractor was even called. Unshared, each folder has a block of its own.
+std::string FoldersCabinet(bool shared) {
+    std::string out;
+    auto u16 = [&](unsigned v) { out += static_cast<char>(v & 0xFF), out += static_cast<char>(v >> 8 & 0xFF); };
+    auto u32 = [&](unsigned v) { u16(v & 0xFFFF), u16(v >> 16); };
+    const unsigned folders = 65535, blocks = shared ? 65535 : 1, files = 36 + 8 * folders, data = files + 16 + 2;
+    out = "MSCF";
+    u32(0), u32(data + 8 * 65535), u32(0), u32(files), u32(0);
+    out += '\3', out += '\1';
+    u16(folders), u16(1), u16(0), u16(1), u16(0);
+    for (unsigned i = 0; i < folders; ++i) u32(data + (shared ? 0 : 8 * i)), u16(blocks), u16(0);
+    u32(0), u32(0), u16(0), u16(0x5021), u16(0x6000), u16(0x20), out += "a", out += '\0';
+    out.append(8 * 65535, '\0');
+    return out;
+}
+
+TEST(Win32CabinetExtraction, ReportsWhatItWroteAndWhy) {
+    Scratch scratch("report");
+    const win32::TWin32AnsiCodePage ansi;
+    const std::wstring out = scratch.Target();
+
+    const TCabinetExtraction whole = ExtractCabinetReport((kCorpus / "gcab-subdir-store.cab").wstring(), out, ansi);
+    EXPECT_EQ(whole.result, 0);
+    EXPECT_EQ(whole.reason, L"");
+    EXPECT_EQ(whole.written, (std::vector<std::wstring>{out + L"top.txt", out + L"sub\\dir\\nested.txt"}));
+
+    // Read through many windows of the file, every table entry in its place.
+    const fs::path own = scratch.root / L"own-blocks.cab";
+    std::ofstream(own, std::ios::binary) << FoldersCabinet(false);
+    const TCabinetExtraction owned = ExtractCabinetReport(own.wstring(), out, ansi);
+    EXPECT_EQ(owned.result, 0) << ToUtf8(owned.reason);
+    EXPECT_EQ(owned.written, std::vector<std::wstring>{out + L"a"});
+
+    const fs::path shared = scratch.root / L"shared-blocks.cab";
+    std::ofstream(shared, std::ios::binary) << FoldersCabinet(true);
+    struct Case {
+        fs::path cabinet;
+        bool refused;
+        const wchar_t* reason;
+        std::vector<std::wstring> written;
+    };
+    const Case cases[] = {
+        {shared, true, L"folders share data blocks", {}},
+        {kCorpus / "dirwalk-vulns.cab", true, L"unsafe member name: ", {}},
+        {kCorpus / "split-1.cab", false, L"the cabinet goes on in another part", {out + L"small1.bin"}},
+        {scratch.root / L"missing.cab", false, L"cannot read the cabinet: ", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cabinet.string());
+        const TCabinetExtraction failed = ExtractCabinetReport(c.cabinet.wstring(), out, ansi);
+        EXPECT_EQ(failed.result, -1);
+        EXPECT_EQ(failed.refused, c.refused);
+        EXPECT_EQ(failed.reason.rfind(c.reason, 0), 0u) << ToUtf8(failed.reason);
+        EXPECT_EQ(failed.written, c.written);
     }
 }
 

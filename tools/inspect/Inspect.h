@@ -1,8 +1,10 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "CommandLine.h"
 #include "platform/CodePage.h"
 
 namespace orvane::inspect {
@@ -11,12 +13,25 @@ namespace orvane::inspect {
 // (the system's ANSI code page on Windows, Windows-1252 elsewhere).
 const IAnsiCodePage& SystemAnsiCodePage();
 
-// One subcommand: ARGS are the words after its name. Returns the process exit code.
-using Command = int (*)(const std::vector<std::string>& args);
+std::filesystem::path PathOf(const std::string& utf8);
+bool IsReadableFile(const std::string& utf8);
 
-int Landscape(const std::vector<std::string>& args);  // landscape FILE
-int Checksum(const std::vector<std::string>& args);   // checksum FILE
-int Control(const std::vector<std::string>& args);    // control FILE
-int Fetch(const std::vector<std::string>& args);      // fetch [options] URL FOLDER
+// One subcommand: what it accepts, and what runs once its command line parsed. Returns the
+// process exit code.
+struct TCommand {
+    TCommandSpec spec;
+    int (*run)(const TCommandLine& line);
+};
 
-} // namespace orvane::inspect
+const TCommand& LandscapeCommand();  // landscape FILE
+const TCommand& ChecksumCommand();   // checksum FILE
+const TCommand& ControlCommand();    // control FILE
+const TCommand& FetchCommand();      // fetch [OPTIONS] URL FOLDER
+#ifdef _WIN32
+const TCommand& CabinetCommand();  // cabinet FILE FOLDER
+#endif
+
+// The whole command line after the program's name.
+int RunInspect(const std::vector<std::string>& words);
+
+}  // namespace orvane::inspect

@@ -16,11 +16,10 @@
 
 namespace orvane::inspect {
 
-int Landscape(const std::vector<std::string>& args) {
-    if (args.size() != 1) {
-        std::fputs("usage: orvane-inspect landscape FILE\n", stderr);
-        return 2;
-    }
+namespace {
+
+int Landscape(const TCommandLine& line) {
+    const std::vector<std::string>& args = line.operands;
 #ifdef _WIN32
     // UTF-8 bytes exactly as built, without CR LF translation.
     _setmode(_fileno(stdout), _O_BINARY);
@@ -41,4 +40,12 @@ int Landscape(const std::vector<std::string>& args) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-} // namespace orvane::inspect
+}  // namespace
+
+const TCommand& LandscapeCommand() {
+    static const TCommand command{{"landscape", "FILE", "what the landscape reader reads, as JSON", {}, 1, 1},
+                                  Landscape};
+    return command;
+}
+
+}  // namespace orvane::inspect

@@ -1,37 +1,48 @@
 #include <cstdio>
-#include <cstring>
+#include <fstream>
 
 #include "Inspect.h"
+#include "core/Paths.h"
 #include "core/Text.h"
 
 #ifdef _WIN32
 #include "platform/win32/Win32Platform.h"
 #endif
 
+namespace orvane::inspect {
+
 namespace {
 
-struct Entry {
-    const char* name;
-    const char* usage;
-    orvane::inspect::Command run;
-};
-
-constexpr Entry kCommands[] = {
-    {"landscape", "landscape FILE   what the landscape reader reads, as JSON", orvane::inspect::Landscape},
-    {"checksum", "checksum FILE    the update engine's checksums of a file", orvane::inspect::Checksum},
-    {"control", "control FILE     what the update engine reads from a control file, as JSON", orvane::inspect::Control},
-    {"fetch", "fetch [options] URL FOLDER   fetches one file as the update engine does", orvane::inspect::Fetch},
-};
-
-int Usage() {
-    std::fputs("usage: orvane-inspect COMMAND ARGS\n", stderr);
-    for (const Entry& e : kCommands) std::fprintf(stderr, "  %s\n", e.usage);
-    return 2;
+std::vector<const TCommand*> Commands() {
+    return {
+        &LandscapeCommand(),
+        &ChecksumCommand(),
+        &ControlCommand(),
+        &FetchCommand(),
+#ifdef _WIN32
+        &CabinetCommand(),
+#endif
+    };
 }
 
-} // namespace
+void ListCommands(std::FILE* out) {
+    std::fputs("usage: orvane-inspect COMMAND [OPTIONS] ARGS\n", out);
+    for (const TCommand* c : Commands()) {
+        const std::string synopsis = c->spec.name + " " + c->spec.operands;
+        std::fprintf(out, "  %-20s %s\n", synopsis.c_str(), c->spec.summary.c_str());
+    }
+}
 
-namespace orvane::inspect {
+// "--help" anywhere before a "--".
+bool AsksForHelp(const std::vector<std::string>& words) {
+    for (const std::string& w : words) {
+        if (w == "--") return false;
+        if (w == "--help") return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 const IAnsiCodePage& SystemAnsiCodePage() {
 #ifdef _WIN32
@@ -42,22 +53,52 @@ const IAnsiCodePage& SystemAnsiCodePage() {
     return codePage;
 }
 
-} // namespace orvane::inspect
-
-static int Run(const std::vector<std::string>& args) {
-    if (args.empty()) return Usage();
-    for (const Entry& e : kCommands)
-        if (args[0] == e.name) return e.run({args.begin() + 1, args.end()});
-    return Usage();
+std::filesystem::path PathOf(const std::string& utf8) {
+    return NativePath(FromUtf8(utf8));
 }
+
+bool IsReadableFile(const std::string& utf8) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(PathOf(utf8), ec) && std::ifstream(PathOf(utf8), std::ios::binary).good();
+}
+
+int RunInspect(const std::vector<std::string>& words) {
+    if (words.empty() || words[0] == "--help") {
+        ListCommands(words.empty() ? stderr : stdout);
+        return words.empty() ? 2 : 0;
+    }
+    for (const TCommand* c : Commands()) {
+        if (words[0] != c->spec.name) continue;
+        const std::vector<std::string> rest(words.begin() + 1, words.end());
+        if (AsksForHelp(rest)) {
+            std::fputs(UsageText(c->spec).c_str(), stdout);
+            return 0;
+        }
+        TCommandLine line;
+        try {
+            line = ParseCommandLine(c->spec, rest);
+        } catch (const TUsageError& e) {
+            std::fprintf(stderr, "orvane-inspect: %s\n%s", e.what(), UsageText(c->spec).c_str());
+            return 2;
+        }
+        return c->run(line);
+    }
+    std::fprintf(stderr, "orvane-inspect: unknown command %s\n", words[0].c_str());
+    ListCommands(stderr);
+    return 2;
+}
+
+}  // namespace orvane::inspect
 
 #ifdef _WIN32
 // Arguments arrive as UTF-16 and are handed on as UTF-8, so paths with any characters work.
 int wmain(int argc, wchar_t** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.push_back(orvane::ToUtf8(argv[i]));
-    return Run(args);
+    return orvane::inspect::RunInspect(args);
 }
 #else
-int main(int argc, char** argv) { return Run({argv + 1, argv + argc}); }
+int main(int argc, char** argv) {
+    return orvane::inspect::RunInspect({argv + 1, argv + argc});
+}
 #endif

@@ -7,12 +7,15 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "core/Text.h"
 #include "platform/win32/FileWriter_win32.h"
 #include "platform/win32/Handle.h"
+#include "platform/win32/Win32Error.h"
 #include "platform/win32/Win32Platform.h"
 #include "update/CabinetCheck.h"
 #include "update/PathHelpers.h"
@@ -42,6 +45,8 @@ struct TExtraction {
     std::wstring cabinetPath;     // and what is opened then
     std::unordered_map<TFdiFile*, std::unique_ptr<TFdiFile>> files;
     bool failed = false;
+    std::wstring reason;  // the first failure seen in a callback
+    std::vector<std::wstring> written;
     win32::TWin32FileWriter folders;
 
     TFdiFile* Find(INT_PTR hf) {
@@ -54,13 +59,22 @@ struct TExtraction {
         return reinterpret_cast<INT_PTR>(key);
     }
     // Closes the file; a member that was not finished is deleted, so nothing truncated looks complete.
+    void Fail(std::wstring why) {
+        if (!failed) reason = std::move(why);
+        failed = true;
+    }
     void Drop(TFdiFile* file, bool complete) {
         const auto it = files.find(file);
         if (it == files.end()) return;
         const std::unique_ptr<TFdiFile> owned = std::move(it->second);
         files.erase(it);
         owned->handle.reset();
-        if (owned->member && !complete) DeleteFileW(owned->path.c_str());
+        if (owned->member && !complete) {
+            DeleteFileW(owned->path.c_str());
+            // A later member of the same name took the place of an earlier one that was whole.
+            std::erase_if(written,
+                          [&](const std::wstring& w) { return _wcsicmp(w.c_str(), owned->path.c_str()) == 0; });
+        }
     }
 };
 
@@ -155,7 +169,7 @@ INT_PTR CopyFileEvent(TExtraction& x, const FDINOTIFICATION& n) {
         n.psz1 ? n.psz1 : "", static_cast<std::uint32_t>(n.cb), 0, 0, 0, 0, static_cast<std::uint16_t>(n.attribs)};
     const auto destination = CabinetDestination(x.target, MemberNameText(member, *x.ansi));
     if (!destination) {
-        x.failed = true;
+        x.Fail(L"unsafe member name: " + MemberNameText(member, *x.ansi));
         return -1;
     }
     std::wstring folder = destination->folder;
@@ -169,7 +183,7 @@ INT_PTR CopyFileEvent(TExtraction& x, const FDINOTIFICATION& n) {
     file->handle.reset(
         CreateFileW(file->path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file->handle) {
-        x.failed = true;
+        x.Fail(L"cannot create " + file->path);
         return -1;
     }
     return x.Add(std::move(file));
@@ -178,13 +192,19 @@ INT_PTR CopyFileEvent(TExtraction& x, const FDINOTIFICATION& n) {
 INT_PTR CloseFileEvent(TExtraction& x, const FDINOTIFICATION& n) {
     TFdiFile* file = x.Find(n.hf);
     if (!file || !file->member) {
-        x.failed = true;
+        x.Fail(L"the extractor closed a file it was not given");
         return FALSE;
     }
     // The extractor also reports members cut short by corrupt data as closed.
-    const bool complete = file->written == file->declared && StampFile(file->handle.get(), n.date, n.time);
+    const std::wstring path = file->path;
+    const bool whole = file->written == file->declared;
+    const bool complete = whole && StampFile(file->handle.get(), n.date, n.time);
     x.Drop(file, complete);
-    if (!complete) x.failed = true;
+    if (complete) {
+        x.written.push_back(path);
+    } else {
+        x.Fail(whole ? L"cannot set the time of " + path : L"incomplete member " + path);
+    }
     return complete ? TRUE : FALSE;
 }
 
@@ -198,7 +218,7 @@ FNFDINOTIFY(FdiNotify) {
             return CloseFileEvent(*x, *pfdin);
         case fdintNEXT_CABINET:
             // Updates never come as cabinet sets; answering anything else makes the extractor ask again.
-            x->failed = true;
+            x->Fail(L"the cabinet goes on in another part");
             return -1;
         default:
             return 0;
@@ -223,15 +243,46 @@ unique_hmodule LoadCabinetLibrary() {
     return unique_hmodule(LoadLibraryW((std::wstring(system, length) + L"\\cabinet.dll").c_str()));
 }
 
-TCabinetCheck CheckOpenedCabinet(HANDLE file) {
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file, &size)) return {};
-    const CabinetReader read = [file](std::uint64_t offset, void* out, size_t count) {
+// The check asks for many small pieces, mostly in order (names byte by byte): they come from a
+// window of the file instead of one system call each.
+class TWindowReader {
+public:
+    explicit TWindowReader(HANDLE file) : file_(file), window_(64 * 1024) {}
+
+    bool Read(std::uint64_t offset, void* out, size_t count) {
+        if (count > window_.size()) return ReadAt(offset, out, count) == count;
+        if (offset < start_ || offset - start_ > filled_ || count > filled_ - (offset - start_)) {
+            start_ = offset;
+            filled_ = ReadAt(offset, window_.data(), window_.size());
+            if (count > filled_) return false;
+        }
+        std::memcpy(out, window_.data() + (offset - start_), count);
+        return true;
+    }
+
+private:
+    size_t ReadAt(std::uint64_t offset, void* out, size_t count) {
         LARGE_INTEGER at;
         at.QuadPart = static_cast<LONGLONG>(offset);
         DWORD got = 0;
-        return count <= 0xFFFFFFFFu && SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
-               ReadFile(file, out, static_cast<DWORD>(count), &got, nullptr) && got == count;
+        if (count > 0xFFFFFFFFu || !SetFilePointerEx(file_, at, nullptr, FILE_BEGIN) ||
+            !ReadFile(file_, out, static_cast<DWORD>(count), &got, nullptr))
+            return 0;
+        return got;
+    }
+
+    HANDLE file_;
+    std::vector<unsigned char> window_;
+    std::uint64_t start_ = 0;
+    size_t filled_ = 0;
+};
+
+TCabinetCheck CheckOpenedCabinet(HANDLE file) {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size)) return {};
+    TWindowReader window(file);
+    const CabinetReader read = [&window](std::uint64_t offset, void* out, size_t count) {
+        return window.Read(offset, out, count);
     };
     return CheckCabinet(read, static_cast<std::uint64_t>(size.QuadPart));
 }
@@ -256,23 +307,62 @@ struct HfdiCloser {
     }
 };
 
+const wchar_t* ExtractorError(int code) {
+    switch (code) {
+        case FDIERROR_CABINET_NOT_FOUND:
+            return L"cabinet not found";
+        case FDIERROR_NOT_A_CABINET:
+            return L"not a cabinet";
+        case FDIERROR_UNKNOWN_CABINET_VERSION:
+            return L"unknown cabinet version";
+        case FDIERROR_CORRUPT_CABINET:
+            return L"corrupt cabinet";
+        case FDIERROR_ALLOC_FAIL:
+            return L"out of memory";
+        case FDIERROR_BAD_COMPR_TYPE:
+            return L"unknown compression";
+        case FDIERROR_MDI_FAIL:
+            return L"corrupt compressed data";
+        case FDIERROR_TARGET_FILE:
+            return L"cannot write a member";
+        case FDIERROR_RESERVE_MISMATCH:
+            return L"reserve sizes differ across the set";
+        case FDIERROR_WRONG_CABINET:
+            return L"wrong cabinet of the set";
+        case FDIERROR_USER_ABORT:
+            return L"aborted";
+        default:
+            return L"failed";
+    }
+}
+
 }  // namespace
 
-int ExtractCabinet(const std::wstring& cabinet, const std::wstring& target, const IAnsiCodePage& ansi) {
+TCabinetExtraction ExtractCabinetReport(const std::wstring& cabinet, const std::wstring& target,
+                                        const IAnsiCodePage& ansi) {
+    TCabinetExtraction report;
+    const auto fail = [&report](std::wstring why, bool refused = false) {
+        report.result = -1;
+        report.refused = refused;
+        report.reason = std::move(why);
+        return report;
+    };
     // Held open without write sharing until the end, so the file cannot change after its check.
     const unique_hfile checked(CreateFileW(cabinet.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!checked) return -1;
+    if (!checked) return fail(L"cannot read the cabinet: " + win32::SystemMessage(GetLastError()));
     const TCabinetCheck check = CheckOpenedCabinet(checked.get());
-    if (!check.ok || FirstUnsafeMember(check, ansi)) return -1;
+    if (!check.ok) return fail(check.reason.empty() ? L"cannot read the cabinet" : check.reason, true);
+    if (const TCabinetMember* unsafe = FirstUnsafeMember(check, ansi))
+        return fail(L"unsafe member name: " + MemberNameText(*unsafe, ansi), true);
 
     const unique_hmodule library = LoadCabinetLibrary();
-    if (!library) return -1;
+    if (!library) return fail(L"cannot load cabinet.dll: " + win32::SystemMessage(GetLastError()));
     const auto create = Lookup<FDICreateFn>(library.get(), "FDICreate");
     const auto isCabinet = Lookup<FDIIsCabinetFn>(library.get(), "FDIIsCabinet");
     const auto copy = Lookup<FDICopyFn>(library.get(), "FDICopy");
     const auto destroy = Lookup<FDIDestroyFn>(library.get(), "FDIDestroy");
-    if (!create || !isCabinet || !copy || !destroy) return -1;
+    if (!create || !isCabinet || !copy || !destroy) return fail(L"cabinet.dll lacks the extractor");
 
     TExtraction x;
     // A folder without its "\" would glue the member names to its last part.
@@ -284,27 +374,45 @@ int ExtractCabinet(const std::wstring& cabinet, const std::wstring& target, cons
     const std::string name = system.Encode(FileNamePart(x.cabinetPath));
     std::string folder = system.Encode(DirectoryPart(x.cabinetPath) + L"\\");
     x.cabinetAnsiPath = folder + name;
-    const TCurrentScope scope(x);
-
     ERF error = {};
-    HfdiCloser context{destroy,
-                       create(FdiAlloc, FdiFree, FdiOpen, FdiRead, FdiWrite, FdiClose, FdiSeek, cpu80386, &error)};
-    if (!context.context) return -1;
-
     bool ok = false;
-    const INT_PTR probe = FdiOpen(x.cabinetAnsiPath.data(), _O_BINARY | _O_RDONLY, 0);
-    if (probe != -1) {
-        FDICABINETINFO info = {};
-        const bool isCab = isCabinet(context.context, probe, &info) != FALSE;
-        FdiClose(probe);
-        if (isCab) {
-            std::string cabinetName = name;
-            ok = copy(context.context, cabinetName.data(), folder.data(), 0, FdiNotify, nullptr, nullptr) != FALSE;
+    {
+        const TCurrentScope scope(x);
+        HfdiCloser context{destroy,
+                           create(FdiAlloc, FdiFree, FdiOpen, FdiRead, FdiWrite, FdiClose, FdiSeek, cpu80386, &error)};
+        if (!context.context)
+            return fail(std::wstring(L"the extractor cannot start: ") + ExtractorError(error.erfOper));
+
+        const INT_PTR probe = FdiOpen(x.cabinetAnsiPath.data(), _O_BINARY | _O_RDONLY, 0);
+        if (probe == -1) {
+            x.Fail(L"cannot read the cabinet");
+        } else {
+            FDICABINETINFO info = {};
+            const bool isCab = isCabinet(context.context, probe, &info) != FALSE;
+            FdiClose(probe);
+            if (!isCab) {
+                x.Fail(L"not a cabinet");
+            } else {
+                std::string cabinetName = name;
+                ok = copy(context.context, cabinetName.data(), folder.data(), 0, FdiNotify, nullptr, nullptr) != FALSE;
+                if (!ok) x.Fail(std::wstring(L"extraction failed: ") + ExtractorError(error.erfOper));
+            }
+        }
+        context.destroyed = true;
+        if (!destroy(context.context)) {
+            ok = false;
+            x.Fail(L"the extractor could not be released");
         }
     }
-    context.destroyed = true;
-    if (!destroy(context.context)) ok = false;
-    return ok && !x.failed ? 0 : -1;
+    // Members written before a failure stay on disk: they are whole.
+    report.written = std::move(x.written);
+    if (!ok || x.failed) return fail(x.reason.empty() ? L"extraction failed" : x.reason);
+    report.result = 0;
+    return report;
+}
+
+int ExtractCabinet(const std::wstring& cabinet, const std::wstring& target, const IAnsiCodePage& ansi) {
+    return ExtractCabinetReport(cabinet, target, ansi).result;
 }
 
 int ExtractCabinet(const std::wstring& cabinet, const std::wstring& target) {

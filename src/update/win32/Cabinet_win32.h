@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/CodePage.h"
 
@@ -15,5 +16,15 @@ namespace orvane {
 // the UTF-8 flag are read in ANSI.
 int ExtractCabinet(const std::wstring& cabinet, const std::wstring& target, const IAnsiCodePage& ansi);
 int ExtractCabinet(const std::wstring& cabinet, const std::wstring& target);
+
+// The same extraction, telling what it did: the files written whole, in order, and why it failed.
+struct TCabinetExtraction {
+    int result = -1;
+    bool refused = false;  // the checks refused the cabinet before the extractor saw it
+    std::wstring reason;   // empty on success
+    std::vector<std::wstring> written;
+};
+TCabinetExtraction ExtractCabinetReport(const std::wstring& cabinet, const std::wstring& target,
+                                        const IAnsiCodePage& ansi);
 
 }  // namespace orvane

@@ -137,6 +137,14 @@ LRESULT CALLBACK TKvoLoginForm::WndProc(HWND window, UINT message, WPARAM wParam
             case WM_CLOSE:
                 self->result_ = IDCANCEL;
                 return 0;
+            case WM_NEXTDLGCTL: {
+                // The dialog manager moves the focus this way for a label's accelerator; only dialog
+                // windows answer it by themselves.
+                const HWND target = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                                   : GetNextDlgTabItem(window, GetFocus(), wParam != 0);
+                if (target) SetFocus(target);
+                return 0;
+            }
             default:
                 break;
         }

@@ -8,7 +8,6 @@
 #include "core/Paths.h"
 #include "core/Text.h"
 #include "platform/CodePage.h"
-#include "update/Checksum.h"
 #include "update/ControlFile.h"
 #include "update/ControlFileJson.h"
 
@@ -21,35 +20,8 @@ namespace orvane::inspect {
 
 namespace {
 
-std::filesystem::path PathOf(const std::string& utf8) { return NativePath(FromUtf8(utf8)); }
-
-bool IsReadableFile(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::is_regular_file(PathOf(path), ec) && std::ifstream(PathOf(path), std::ios::binary).good();
-}
-
-}  // namespace
-
-int Checksum(const std::vector<std::string>& args) {
-    if (args.size() != 1) {
-        std::fputs("usage: orvane-inspect checksum FILE\n", stderr);
-        return 2;
-    }
-    if (!IsReadableFile(args[0])) {
-        std::fprintf(stderr, "orvane-inspect: cannot read %s\n", args[0].c_str());
-        return 1;
-    }
-    const std::wstring path = FromUtf8(args[0]);
-    std::printf("crc32=%d bytesum=%d size=%u\n", FileCRC32(path), FileByteSum(path),
-                static_cast<std::uint32_t>(FileSizeOf(path)));
-    return 0;
-}
-
-int Control(const std::vector<std::string>& args) {
-    if (args.size() != 1) {
-        std::fputs("usage: orvane-inspect control FILE\n", stderr);
-        return 2;
-    }
+int Control(const TCommandLine& line) {
+    const std::vector<std::string>& args = line.operands;
     std::ifstream in(PathOf(args[0]), std::ios::binary);
     if (!IsReadableFile(args[0]) || !in) {
         std::fprintf(stderr, "orvane-inspect: cannot read %s\n", args[0].c_str());
@@ -69,6 +41,14 @@ int Control(const std::vector<std::string>& args) {
 #endif
     std::fputs(ControlFileJson(values, entries).c_str(), stdout);
     return 0;
+}
+
+}  // namespace
+
+const TCommand& ControlCommand() {
+    static const TCommand command{
+        {"control", "FILE", "what the update engine reads from a control file, as JSON", {}, 1, 1}, Control};
+    return command;
 }
 
 }  // namespace orvane::inspect
