@@ -1,0 +1,70 @@
+#include "update/win32/EngineDialogs_win32.h"
+
+#include <urlmon.h>
+
+#include "core/Error.h"
+#include "platform/win32/Handle.h"
+
+namespace orvane {
+
+namespace {
+
+using ShowHtmlDialogFn = HRESULT(WINAPI*)(HWND, IMoniker*, VARIANT*, WCHAR*, VARIANT*);
+
+struct ReleaseMoniker {
+    void operator()(IMoniker* m) const {
+        if (m) m->Release();
+    }
+};
+
+}  // namespace
+
+std::wstring TWin32EngineDialogs::Title() const {
+    wchar_t title[256] = L"";
+    if (owner_) GetWindowTextW(GetAncestor(owner_, GA_ROOT), title, 256);
+    return title;
+}
+
+void TWin32EngineDialogs::Inform(const std::wstring& text) {
+    MessageBoxW(owner_, text.c_str(), Title().c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
+bool TWin32EngineDialogs::AskInformation(const std::wstring& text) {
+    return MessageBoxW(owner_, text.c_str(), Title().c_str(), MB_YESNO | MB_ICONINFORMATION) == IDYES;
+}
+
+bool TWin32EngineDialogs::Confirm(const std::wstring& text) {
+    return MessageBoxW(owner_, text.c_str(), Title().c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool TWin32EngineDialogs::ShowWhatsNew(const TTextDialogContent&, const std::wstring&, const std::wstring&) {
+    throw AppError(L"The what's-new dialog is not available yet");
+}
+
+bool TWin32EngineDialogs::ShowLicence(const TTextDialogContent&, const std::wstring&, const std::wstring&,
+                                      const std::wstring&) {
+    throw AppError(L"The licence dialog is not available yet");
+}
+
+void TWin32EngineDialogs::ShowHtml(const std::wstring& url) {
+    const win32::unique_hmodule library(LoadLibraryW(L"MSHTML.DLL"));
+    if (!library) throw AppError(L"The HTML dialog is not available on this system: " + url);
+    const auto show = reinterpret_cast<ShowHtmlDialogFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(library.get(), "ShowHTMLDialog")));
+    if (!show) throw AppError(L"The HTML dialog is not available on this system: " + url);
+    IMoniker* raw = nullptr;
+    if (FAILED(CreateURLMoniker(nullptr, url.c_str(), &raw)) || !raw)
+        throw AppError(L"The page cannot be shown: " + url);
+    const std::unique_ptr<IMoniker, ReleaseMoniker> moniker(raw);
+    VARIANT in, out;
+    VariantInit(&in);
+    VariantInit(&out);
+    in.vt = VT_BSTR;
+    in.bstrVal = SysAllocString(L"");
+    const HRESULT hr = show(owner_, moniker.get(), &in, nullptr, &out);
+    VariantClear(&in);
+    VariantClear(&out);
+    if (FAILED(hr)) throw AppError(L"The page cannot be shown: " + url);
+}
+
+}  // namespace orvane
