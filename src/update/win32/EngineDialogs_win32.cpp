@@ -2,6 +2,8 @@
 
 #include <urlmon.h>
 
+#include <memory>
+
 #include "core/Error.h"
 #include "platform/win32/Handle.h"
 
