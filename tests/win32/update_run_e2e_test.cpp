@@ -1,0 +1,217 @@
+// A whole update on the real services against the loopback HTTP server: the control file and the
+// files come over WinInet, land in a scratch application folder, and a failing entry leaves that
+// folder as it was.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+
+#include "LoopbackServers.h"
+#include "core/Text.h"
+#include "update/WebUpdate.h"
+#include "update/win32/UpdateServices_win32.h"
+
+namespace orvane {
+namespace {
+
+namespace fs = std::filesystem;
+using testservers::LoopbackServers;
+
+const LoopbackServers& Servers() { return LoopbackServers::Get(); }
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("<missing>");
+}
+
+std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+// The control file's text in the encodings a server may publish it in.
+enum class Encoding { Ansi, Utf8Bom, Utf16 };
+std::string Encode(const std::wstring& text, Encoding e) {
+    switch (e) {
+        case Encoding::Ansi: return std::string(text.begin(), text.end());
+        case Encoding::Utf8Bom: return "\xEF\xBB\xBF" + ToUtf8(text);
+        case Encoding::Utf16: {
+            std::string out = "\xFF\xFE";
+            for (wchar_t c : text) out += {static_cast<char>(c & 0xFF), static_cast<char>((c >> 8) & 0xFF)};
+            return out;
+        }
+    }
+    return {};
+}
+
+class UpdateRunE2E : public ::testing::Test {
+protected:
+    UpdateRunE2E() : token(LoopbackServers::UniqueToken()) {
+        wchar_t temp[MAX_PATH + 1] = {};
+        GetTempPathW(MAX_PATH, temp);
+        app = fs::path(temp) / (L"orvane-app-" + Wide(token));
+        fs::create_directories(app);
+        served = Servers().Root() / "scratch" / token;
+        fs::create_directories(served);
+        registryKey = L"Software\\OrvaneTests\\" + Wide(token);
+    }
+    ~UpdateRunE2E() override {
+        std::error_code ec;
+        fs::remove_all(app, ec);
+        fs::remove_all(served, ec);
+        RegDeleteTreeW(HKEY_CURRENT_USER, registryKey.c_str());
+    }
+
+    std::wstring Route(const std::wstring& path) const { return Servers().Url("http", L"/t/" + Wide(token) + path); }
+    std::wstring ControlUrl() const { return Route(L"/files/scratch/" + Wide(token) + L"/app.inf"); }
+
+    // The program's own settings, without questions and without a restart.
+    TWebUpdate& Engine() {
+        services = win32.Services();
+        engine = std::make_unique<TWebUpdate>(services);
+        TWebUpdate& u = *engine;
+        u.ExtractCAB = true;
+        // The program forces its updates; the check runs here so that the date's recording is seen.
+        u.ForceUpdate = false;
+        u.Logging = true;
+        u.UseCRC32 = true;
+        u.ShowDownloadProgress = false;
+        u.UpdateUpdate = TWebUpdateUpdate::wuuSilent;
+        u.SetLogFileName((app / L"WUPDATE.LOG").wstring());
+        u.URL = ControlUrl();
+        u.LastURLEntry = {true, L"Software\\OrvaneTests", Wide(token), TLastURLReg::lurLOCALUSER};
+        const std::wstring appFolder = app.wstring();
+        u.OnConvertPrefix = [appFolder](TWebUpdate&, std::wstring& path) {
+            const size_t at = path.find(L"{APP}");
+            if (at != std::wstring::npos) path.replace(at, 5, appFolder);
+        };
+        u.OnSuccess = [this](TWebUpdate&) { ++successes; };
+        return u;
+    }
+    void Publish(const std::wstring& files, Encoding e = Encoding::Ansi) {
+        const std::wstring text = L"[update]\r\ndate=01/01/2030\r\n[action]\r\nrunafter=cmd.exe\r\nrunafterparam=/c echo ran> \"" +
+                                  (app / L"ran.txt").wstring() + L"\"\r\n" + files;
+        std::ofstream(served / "app.inf", std::ios::binary) << Encode(text, e);
+    }
+    bool DateRecorded() const {
+        return services.store->ReadText(RegHive::CurrentUser, L"Software\\OrvaneTests", Wide(token), L"LastDate")
+            .has_value();
+    }
+    // An empty application folder; the program started after the last run may still hold it.
+    void ResetApp() {
+        std::error_code ec;
+        for (int i = 0; i < 100; ++i) {
+            fs::remove_all(app, ec);
+            if (!ec) break;
+            Sleep(50);
+        }
+        fs::create_directories(app);
+    }
+    bool WaitFor(const fs::path& file) const {
+        for (int i = 0; i < 100 && !fs::exists(file); ++i) Sleep(50);
+        return fs::exists(file);
+    }
+
+    std::wstring Offered() const {
+        return L"[files]\r\ncount=3\r\n"
+               L"[file1]\r\nurl=" + Route(L"/files/data.bin") + L"\r\ntargetdir={APP}\r\n"
+               L"[file2]\r\nurl=" + Route(L"/files/lz/big.dl_") + L"\r\ntargetdir={APP}\r\ncompressed=1\r\n"
+               L"[file3]\r\nurl=" + Route(L"/files/cab/gcab-subdir-mszip.cab") + L"\r\ntargetdir={APP}\\cab\r\ncompressed=1\r\n";
+    }
+
+    std::string token;
+    fs::path app, served;
+    std::wstring registryKey;
+    TWin32UpdateServices win32;
+    TWebUpdateServices services;
+    std::unique_ptr<TWebUpdate> engine;
+    int successes = 0;
+};
+
+TEST_F(UpdateRunE2E, InstallsEveryKindOfFileFromEachControlFileEncoding) {
+    for (const Encoding e : {Encoding::Ansi, Encoding::Utf8Bom, Encoding::Utf16}) {
+        ResetApp();
+        RegDeleteTreeW(HKEY_CURRENT_USER, registryKey.c_str());
+        successes = 0;
+        Publish(Offered(), e);
+        Engine().DoUpdate(false);
+        const int which = static_cast<int>(e);
+        EXPECT_EQ(ReadFile(app / "data.bin"), ReadFile(Servers().Root() / "data.bin")) << which;
+        EXPECT_EQ(ReadFile(app / "big.dll"), ReadFile(Servers().LzFiles() / "expected" / "big.dll")) << which;
+        EXPECT_FALSE(fs::exists(app / "big.dl_")) << which;
+        EXPECT_TRUE(fs::exists(app / "cab" / "top.txt")) << which;
+        EXPECT_TRUE(fs::exists(app / "cab" / "sub" / "dir" / "nested.txt")) << which;
+        EXPECT_EQ(successes, 1) << which;
+        EXPECT_TRUE(DateRecorded()) << which;
+        EXPECT_TRUE(WaitFor(app / "ran.txt")) << which;
+        EXPECT_NE(ReadFile(app / "WUPDATE.LOG").find("Finished processing update control file"), std::string::npos);
+    }
+}
+
+struct FailureCase {
+    const char* name;
+    std::wstring route;
+    const wchar_t* installed;  // the file the entry would replace
+    std::string logged;
+};
+
+TEST_F(UpdateRunE2E, AFailingEntryLeavesTheInstalledFileAndRecordsNothing) {
+    const FailureCase cases[] = {
+        {"missing file", L"/files/none/gone.bin", L"gone.bin", "Cannot download update file"},
+        {"short body", L"/short?size=5000&sent=1000", L"size=5000&sent=1000", "Cannot download update file"},
+        {"corrupt cabinet", L"/files/cab/crafted-bad-checksum.cab", L"crafted-bad-checksum.cab",
+         "Error decompressing CAB file"},
+    };
+    for (const FailureCase& c : cases) {
+        ResetApp();
+        std::ofstream(app / c.installed, std::ios::binary) << "installed";
+        RegDeleteTreeW(HKEY_CURRENT_USER, registryKey.c_str());
+        successes = 0;
+        // The entry after the failing one is still installed; the run fails all the same.
+        Publish(L"[files]\r\ncount=2\r\n[file1]\r\nurl=" + Route(c.route) +
+                L"\r\ntargetdir={APP}\r\ncompressed=1\r\n[file2]\r\nurl=" + Route(L"/files/data.bin") +
+                L"\r\ntargetdir={APP}\r\n");
+        Engine().DoUpdate(false);
+        EXPECT_EQ(ReadFile(app / c.installed), "installed") << c.name;
+        EXPECT_EQ(ReadFile(app / "data.bin"), ReadFile(Servers().Root() / "data.bin")) << c.name;
+        EXPECT_EQ(successes, 0) << c.name;
+        EXPECT_FALSE(DateRecorded()) << c.name;
+        EXPECT_FALSE(fs::exists(app / "ran.txt")) << c.name;
+        EXPECT_NE(ReadFile(app / "WUPDATE.LOG").find(c.logged), std::string::npos) << c.name;
+    }
+}
+
+TEST_F(UpdateRunE2E, ThreadedRunEndsOnTheMainThread) {
+    Publish(Offered());
+    TWebUpdate& u = Engine();
+    bool done = false;
+    u.OnThreadUpdateDone = [&](TWebUpdate&) { done = true; };
+    u.DoThreadUpdate(false);
+    for (int i = 0; i < 600 && !done; ++i) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(20);
+    }
+    ASSERT_TRUE(done);
+    EXPECT_EQ(ReadFile(app / "big.dll"), ReadFile(Servers().LzFiles() / "expected" / "big.dll"));
+    EXPECT_EQ(successes, 1);
+    EXPECT_NE(ReadFile(app / "WUPDATE.LOG").find("Threaded update execution done"), std::string::npos);
+}
+
+TEST_F(UpdateRunE2E, NewVersionAvailableAgainstTheServer) {
+    const fs::path local = app / "prog.dat";
+    std::ofstream(local, std::ios::binary) << "abc";
+    TWebUpdate& u = Engine();
+    u.UseCRC32 = false;
+    const std::wstring update = L"[update]\r\nlocalversion=" + local.wstring() + L"\r\nnewsize=";
+    std::ofstream(served / "app.inf", std::ios::binary) << Encode(update + L"3\r\n", Encoding::Ansi);
+    EXPECT_FALSE(u.NewVersionAvailable(false));
+    std::ofstream(served / "app.inf", std::ios::binary) << Encode(update + L"4\r\n", Encoding::Ansi);
+    EXPECT_TRUE(u.NewVersionAvailable(false));
+}
+
+}  // namespace
+}  // namespace orvane
