@@ -107,18 +107,18 @@ std::wstring TWebUpdate::ControlFileUrl() {
 }
 
 // Credentials go back only where they belong: the origin they were typed for, or the control file's.
-bool TWebUpdate::SendsCredentialsTo(const std::wstring& url) const {
+bool TWebUpdate::SendsCredentialsTo(const std::wstring& url) {
     if (UserID.empty() && Password.empty()) return false;
     const auto origin = OriginOfUrl(url);
     if (!origin) return false;
     if (FCredentialOrigin) return *origin == *FCredentialOrigin;
-    const auto control = OriginOfUrl(const_cast<TWebUpdate*>(this)->ControlFileUrl());
+    const auto control = OriginOfUrl(ControlFileUrl());
     return control && *origin == *control;
 }
 
 void TWebUpdate::Uncompress(const std::wstring& path, const std::wstring& target, bool ruleA) {
-    const bool cabinet = ruleA ? UpperCaseAscii(path).find(L".CAB") != std::wstring::npos
-                               : UpperExtension(path) == L".CAB";
+    const bool cabinet =
+        ruleA ? UpperCaseAscii(path).find(L".CAB") != std::wstring::npos : UpperExtension(path) == L".CAB";
     if (!cabinet) {
         ExpandLZFile(path);
         return;
@@ -168,7 +168,7 @@ bool TWebUpdate::URLGetFile(void* hfile, const std::wstring& url, const std::wst
     TTransferScope scope(FTransfers, FStopPending, *this);
     std::uint64_t expected = 0;
     TRequest request = UpdateType == TWebUpdateType::httpUpdate ? OpenHttpRequest(hfile, requestUrl)
-                                                               : OpenFtpRequest(hfile, name, expected);
+                                                                : OpenFtpRequest(hfile, name, expected);
     if (request.stop) return false;
     if (!request.request) {
         ReportError(request.error);
@@ -202,8 +202,7 @@ TWebUpdate::TRequest TWebUpdate::OpenHttpRequest(void* hfile, const std::wstring
         FCredentialOrigin = OriginOfUrl(url);
         return true;
     };
-    if (Authenticate == TWebUpdateAuthentication::waAlways && (UserID.empty() || Password.empty()) && !ask())
-        return r;
+    if (Authenticate == TWebUpdateAuthentication::waAlways && (UserID.empty() || Password.empty()) && !ask()) return r;
 
     const auto target = HttpTargetOfUrl(url);
     for (;;) {
@@ -215,22 +214,21 @@ TWebUpdate::TRequest TWebUpdate::OpenHttpRequest(void* hfile, const std::wstring
         r.request.reset();
         if (target && target->secure) {
             // The certificate is checked on this very request; tolerance, when asked for, is set on it too.
-            r.connection = TInternetHandle(net, net->Connect(hfile, target->host, target->port, nullptr, nullptr,
-                                                             kServiceHttp, 0));
+            r.connection = TInternetHandle(
+                net, net->Connect(hfile, target->host, target->port, nullptr, nullptr, kServiceHttp, 0));
             if (!r.connection) {
                 r.error = lastError();
                 return r;
             }
-            TInternetHandle request(net, net->OpenRequest(r.connection.get(), L"GET", target->object,
-                                                          flags | kFlagSecure));
+            TInternetHandle request(net,
+                                    net->OpenRequest(r.connection.get(), L"GET", target->object, flags | kFlagSecure));
             if (!request) {
                 r.error = lastError();
                 return r;
             }
             if (CertCheck == TWebUpdateCertCheck::ccDisable) {
                 const std::uint32_t current = net->QueryOption(request.get(), kOptionSecurityFlags).value_or(0);
-                if (!net->SetOption(request.get(), kOptionSecurityFlags, current | kIgnoreCertificateErrors))
-                    Error();
+                if (!net->SetOption(request.get(), kOptionSecurityFlags, current | kIgnoreCertificateErrors)) Error();
             }
             if (!net->SendRequest(request.get(), headers)) {
                 r.error = lastError();

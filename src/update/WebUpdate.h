@@ -305,19 +305,18 @@ public:
 
 protected:
     // Parts of the fetch, by transport.
-    bool SendsCredentialsTo(const std::wstring& url) const;
+    bool SendsCredentialsTo(const std::wstring& url);
     // A request and the connection it was opened on (closed after it).
     struct TRequest {
         TInternetHandle connection;
         TInternetHandle request;
-        bool stop = false;            // the step already reported why it ends the fetch
-        std::uint32_t error = 0;      // the system error of a request that could not be opened
+        bool stop = false;        // the step already reported why it ends the fetch
+        std::uint32_t error = 0;  // the system error of a request that could not be opened
     };
     TRequest OpenHttpRequest(void* hfile, const std::wstring& url);
     TRequest OpenFtpRequest(void* hfile, const std::wstring& name, std::uint64_t& expected);
     bool TransferToTarget(TRequest& request, const std::wstring& url, const std::wstring& target,
-                          const std::wstring& local,
-                          std::uint64_t expected, bool uncompress);
+                          const std::wstring& local, std::uint64_t expected, bool uncompress);
     // Error() for a code taken when the failure happened.
     void ReportError(std::uint32_t code);
     std::wstring ControlFileUrl();
@@ -356,8 +355,8 @@ protected:
     TInternetHandle FFtpConnection;
     bool FDialed = false;
     bool FFTPDirSet = false;
-    int FTransfers = 0;          // transfers running (a pumped message may start another)
-    bool FStopPending = false;   // StopConnection asked for during a transfer
+    int FTransfers = 0;                           // transfers running (a pumped message may start another)
+    bool FStopPending = false;                    // StopConnection asked for during a transfer
     std::optional<TUrlOrigin> FCredentialOrigin;  // where UserID and Password were entered
 
     bool FAppClose = false;

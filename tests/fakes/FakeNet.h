@@ -27,29 +27,39 @@ namespace orvane::fakes {
 
 // What a URL (or an FTP file) answers.
 struct FakeReply {
-    std::uint32_t status = 200;
+    FakeReply(std::uint32_t status = 200, std::string body = {}, std::optional<std::uint32_t> contentLength = {},
+              std::wstring requiredAuthorization = {})
+        : status(status),
+          body(std::move(body)),
+          contentLength(contentLength),
+          requiredAuthorization(std::move(requiredAuthorization)) {}
+    std::uint32_t status;
     std::string body;
     std::optional<std::uint32_t> contentLength;  // announced; empty: none
-    std::wstring requiredAuthorization;           // headers must hold it, or the reply is a 401
-    std::uint32_t openError = 0;                  // non-zero: the request cannot be opened
-    std::optional<size_t> readFailsAt;            // a read at this offset fails
-    std::optional<std::uint64_t> listedSize;      // FTP: the size the listing gives (empty: not listed)
+    std::wstring requiredAuthorization;          // headers must hold it, or the reply is a 401
+    std::uint32_t openError = 0;                 // non-zero: the request cannot be opened
+    std::optional<size_t> readFailsAt;           // a read at this offset fails
+    std::optional<std::uint64_t> listedSize;     // FTP: the size the listing gives (empty: not listed)
 };
 
 class FakeInternet : public IInternet {
 public:
     explicit FakeInternet(FakeInternetErrors& errors) : errors_(errors) {}
 
-    std::map<std::wstring, FakeReply> replies;  // by URL ("https://host:port/object" for secure requests)
+    std::map<std::wstring, FakeReply> replies;   // by URL ("https://host:port/object" for secure requests)
     std::map<std::wstring, FakeReply> ftpFiles;  // by directory + "/" + name ("/" + name at the root)
     std::set<std::wstring> ftpDirectories;
-    std::uint32_t openError = 0;     // the session cannot be opened
-    std::uint32_t connectError = 0;  // InternetConnect fails
+    std::uint32_t openError = 0;         // the session cannot be opened
+    std::uint32_t connectError = 0;      // InternetConnect fails
     std::uint32_t certificateError = 0;  // secure requests fail with it unless 0x3100 is set on them
 
     // What was asked, in order.
     struct Call {
-        std::wstring what;  // "Open", "SetOption", "Connect", "OpenUrl", "OpenRequest", "Send", "Cwd", "Find", "FtpOpen"
+        Call(std::wstring what, std::wstring text = {}, std::wstring headers = {}, std::uint32_t flags = 0,
+             std::uint32_t value = 0)
+            : what(std::move(what)), text(std::move(text)), headers(std::move(headers)), flags(flags), value(value) {}
+        std::wstring
+            what;  // "Open", "SetOption", "Connect", "OpenUrl", "OpenRequest", "Send", "Cwd", "Find", "FtpOpen"
         std::wstring text;  // URL, server, object, directory or file
         std::wstring headers;
         std::uint32_t flags = 0;
@@ -217,9 +227,9 @@ private:
 
 class FakeConnectionState : public IConnectionState {
 public:
-    int connected = 1;     // what the state query answers (-1: function missing)
+    int connected = 1;  // what the state query answers (-1: function missing)
     std::uint32_t flags = 0x01;
-    int dialResult = 1;    // what a dial answers
+    int dialResult = 1;  // what a dial answers
     bool dialConnects = true;
     std::vector<std::uint32_t> dials;
     int hangups = 0;
@@ -331,7 +341,8 @@ private:
             if (owner_.writeFails) return std::nullopt;
             std::string& f = owner_.files[key_];
             size_t n = size;
-            if (owner_.writeLimit) n = std::min<size_t>(n, *owner_.writeLimit > f.size() ? *owner_.writeLimit - f.size() : 0);
+            if (owner_.writeLimit)
+                n = std::min<size_t>(n, *owner_.writeLimit > f.size() ? *owner_.writeLimit - f.size() : 0);
             f.append(static_cast<const char*>(data), n);
             return static_cast<std::uint32_t>(n);
         }

@@ -127,13 +127,37 @@ TEST_F(UpdateTransport, StartConnectionResults) {
         {"none opens nothing", T::httpUpdate, C::wucNone, 1, 1, L"", 0, {918}, {}, false},
         {"offline without dialling", T::httpUpdate, C::wucNoConnect, 0, 1, L"http://h/x.inf", 1, {918}, {}, false},
         {"online", T::httpUpdate, C::wucNoConnect, 1, 1, L"", 0, {918, 921}, {}, true},
-        {"loopback URL counts as online", T::httpUpdate, C::wucNoConnect, 0, 1, L"http://127.0.0.1:8/x.inf", 0,
-         {918, 921}, {}, true},
-        {"unreachable state function counts as online", T::ftpUpdate, C::wucNoConnect, -1, 1, L"", 0, {918, 921},
-         {}, true},
+        {"loopback URL counts as online",
+         T::httpUpdate,
+         C::wucNoConnect,
+         0,
+         1,
+         L"http://127.0.0.1:8/x.inf",
+         0,
+         {918, 921},
+         {},
+         true},
+        {"unreachable state function counts as online",
+         T::ftpUpdate,
+         C::wucNoConnect,
+         -1,
+         1,
+         L"",
+         0,
+         {918, 921},
+         {},
+         true},
         {"prompted dial fails", T::httpUpdate, C::wucConnectPrompt, 0, 0, L"", 3, {918, 919, 953}, {1}, false},
-        {"prompted dial with hang-up", T::httpUpdate, C::wucConnectPromptHangup, 0, 1, L"", 0, {918, 919, 921},
-         {1}, true},
+        {"prompted dial with hang-up",
+         T::httpUpdate,
+         C::wucConnectPromptHangup,
+         0,
+         1,
+         L"",
+         0,
+         {918, 919, 921},
+         {1},
+         true},
         {"silent dial", T::httpUpdate, C::wucConnectSilent, 0, 1, L"", 0, {918, 920, 921}, {2}, true},
         {"silent dial fails", T::ftpUpdate, C::wucConnectSilentHangup, 0, 0, L"", 3, {918, 920, 953}, {2}, false},
         {"no dial when online", T::httpUpdate, C::wucConnectSilent, 1, 0, L"", 0, {918, 921}, {}, true},
@@ -166,8 +190,9 @@ TEST_F(UpdateTransport, SessionFailureReportsTheSystemError) {
     errors.messages[12029] = L"A connection with the server could not be established";
     EXPECT_EQ(Engine().StartConnection(), 2);
     EXPECT_EQ(Numbers(), (std::vector<int>{918, 921, 976, 922}));
-    EXPECT_NE(Log().find("System error : A connection with the server could not be established (Status:1) (Error:12029)"),
-              std::string::npos);
+    EXPECT_NE(
+        Log().find("System error : A connection with the server could not be established (Status:1) (Error:12029)"),
+        std::string::npos);
 }
 
 TEST_F(UpdateTransport, SessionSettings) {
@@ -225,8 +250,12 @@ TEST_F(UpdateTransport, StopConnectionReports) {
         TestableWebUpdate& u = Engine();
         u.UpdateType = c.type;
         u.UpdateConnect = c.connect;
-        if (c.start) ASSERT_EQ(u.StartConnection(), 0);
-        if (c.ftp) ASSERT_EQ(u.FTPConnect(), 0);
+        if (c.start) {
+            ASSERT_EQ(u.StartConnection(), 0);
+        }
+        if (c.ftp) {
+            ASSERT_EQ(u.FTPConnect(), 0);
+        }
         fileOps.Put(L"C:\\temp\\update.inf", "[update]");
         u.FControlFileName = L"C:\\temp\\update.inf";
         logFiles.files.clear();
@@ -345,7 +374,9 @@ TEST_F(UpdateTransport, BadBodiesKeepTheOldFile) {
         EXPECT_TRUE(fileOps.Temporaries().empty());
         EXPECT_TRUE(downloaded.empty());
         EXPECT_EQ(Numbers(), c.numbers);
-        if (c.numbers.back() == 916) EXPECT_EQ(codes.back(), std::make_pair(6, static_cast<int>(c.reply.status)));
+        if (c.numbers.back() == 916) {
+            EXPECT_EQ(codes.back(), std::make_pair(6, static_cast<int>(c.reply.status)));
+        }
         Engine().StopConnection();
         EXPECT_TRUE(net.openHandles.empty());
     }
@@ -424,7 +455,7 @@ TEST_F(UpdateTransport, StopDuringATransferOnlyCancelsUntilItReturns) {
 }
 
 TEST_F(UpdateTransport, UnsafeNamesNeverBecomeTargets) {
-    const wchar_t* urls[] = {L"http://host/files/", L"http://host/files/..", L"http://host/CON",
+    const wchar_t* urls[] = {L"http://host/files/",          L"http://host/files/..",    L"http://host/CON",
                              L"http://host/get.php?c:x.exe", L"http://host/files/name.", L"http://host/nul.txt"};
     for (const wchar_t* url : urls) {
         SCOPED_TRACE(testing::PrintToString(ToUtf8(url)));
@@ -545,10 +576,8 @@ TEST_F(UpdateTransport, CredentialsGoOnlyWhereTheyBelong) {
         bool sent;
     };
     const Case cases[] = {
-        {L"http://host/files/app.bin", true},
-        {L"http://HOST:80/other/app.bin", true},
-        {L"http://elsewhere/app.bin", false},
-        {L"http://host:8080/app.bin", false},
+        {L"http://host/files/app.bin", true}, {L"http://HOST:80/other/app.bin", true},
+        {L"http://elsewhere/app.bin", false}, {L"http://host:8080/app.bin", false},
         {L"https://host/app.bin", false},
     };
     for (const Case& c : cases) {
@@ -651,7 +680,12 @@ TEST_F(UpdateTransport, FtpFailures) {
     };
     const Case cases[] = {
         {"missing folder", L"/nope", 100, true, 100, {915, 974, 975}, "Cannot change FTP directory to : /nope"},
-        {"missing file", L"", std::nullopt, false, 0, {915, 925, 946, 976, 917},
+        {"missing file",
+         L"",
+         std::nullopt,
+         false,
+         0,
+         {915, 925, 946, 976, 917},
          "System error : 550 No such file or directory. (Status:1) (Error:12003)"},
         {"shorter than listed", L"", 9000, true, 5000, {915, 908}, "(Status:20) (Error:10)"},
         {"empty file", L"", 0, true, 0, {915}, "Download"},
@@ -746,7 +780,7 @@ TEST_F(UpdateTransport, ShortCopyIsNeverInstalled) {
 TEST_F(UpdateTransport, HandledHookSkipsTheTransfer) {
     fileOps.Put(L"C:\\app\\pack.cab", "cab");
     Engine().OnBeforeUrlToFile = [](void*, const std::wstring&, const std::wstring&, bool& uncompress, bool& handled,
-                                     bool& success) {
+                                    bool& success) {
         uncompress = true;
         handled = true;
         success = true;
@@ -775,7 +809,10 @@ TEST_F(UpdateTransport, DownloadedCabinetIsUnpackedAndKeptOnlyWhenAsked) {
 // --- LZ ---
 
 std::string Szdd(char missing, std::uint32_t size) {
-    std::string h("SZDD\x88\xF0\x27\x33" "A", 9);
+    std::string h(
+        "SZDD\x88\xF0\x27\x33"
+        "A",
+        9);
     h += missing;
     for (int i = 0; i < 4; ++i) h += static_cast<char>((size >> (8 * i)) & 0xFF);
     return h + "compressed data";
@@ -815,7 +852,9 @@ TEST_F(UpdateTransport, ExpandLzFile) {
         } else {
             EXPECT_EQ(result, L"C:\\app\\setup.ex_");
             EXPECT_EQ(fileOps.Get(L"C:\\app\\setup.ex_"), c.compressed);
-            if (!sameName) EXPECT_EQ(fileOps.Get(c.expandedName), "older version");
+            if (!sameName) {
+                EXPECT_EQ(fileOps.Get(c.expandedName), "older version");
+            }
         }
         EXPECT_TRUE(fileOps.Temporaries().empty());
     }

@@ -82,18 +82,19 @@ TEST(UpdateUrlHelpers, HttpTargetSplitsHostPortAndObject) {
 }
 
 TEST(UpdateUrlHelpers, UnsafeFileNames) {
-    const wchar_t* unsafe[] = {L"",         L".",      L"..",      L"a:b",     L"c:",        L"CON",
-                               L"con.txt",  L"NUL",    L"Com1",    L"LPT9.log", L"aux ",     L"name.",
-                               L"name ",    L"a\\b",   L"a/b",     L"x\ty",     L"what?.txt", L"a*b",
-                               L"prn.inf.x", L"COM\u00b9"};
+    const wchar_t* unsafe[] = {L"",    L".",    L"..",        L"a:b",  L"c:",        L"CON",      L"con.txt",
+                               L"NUL", L"Com1", L"LPT9.log",  L"aux ", L"name.",     L"name ",    L"a\\b",
+                               L"a/b", L"x\ty", L"what?.txt", L"a*b",  L"prn.inf.x", L"COM\u00b9"};
     for (const wchar_t* name : unsafe) EXPECT_FALSE(IsSafeFileName(name)) << name;
-    const wchar_t* safe[] = {L"setup.exe", L"CONFIG.SYS", L"com10.txt", L"nul1", L".profile", L"a b.txt",
-                             L"file.zip"};
+    const wchar_t* safe[] = {L"setup.exe", L"CONFIG.SYS", L"com10.txt", L"nul1", L".profile", L"a b.txt", L"file.zip"};
     for (const wchar_t* name : safe) EXPECT_TRUE(IsSafeFileName(name)) << name;
 }
 
 TEST(UpdateUrlHelpers, SzddHeader) {
-    const std::string good("SZDD\x88\xF0\x27\x33" "Ax\x10\x27\x00\x00", 14);
+    const std::string good(
+        "SZDD\x88\xF0\x27\x33"
+        "Ax\x10\x27\x00\x00",
+        14);
     const auto h = ReadSzddHeader(good);
     ASSERT_TRUE(h);
     EXPECT_EQ(h->missingCharacter, 'x');

@@ -9,9 +9,9 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "GuiDriver.h"
@@ -34,7 +34,9 @@ using testing::Not;
 using testservers::GeneratedBytes;
 using testservers::LoopbackServers;
 
-const LoopbackServers& Servers() { return LoopbackServers::Get(); }
+const LoopbackServers& Servers() {
+    return LoopbackServers::Get();
+}
 
 std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -45,7 +47,9 @@ void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+std::wstring Wide(const std::string& s) {
+    return std::wstring(s.begin(), s.end());
+}
 
 class Transport : public ::testing::Test {
 protected:
@@ -316,6 +320,20 @@ TEST_F(Transport, ProxyCredentialsGoIntoTheUrlButNotIntoTheLog) {
     EXPECT_THAT(Log(), Not(HasSubstr(Servers().Value("proxy_password"))));
 }
 
+// Credentials written into the URL are how the engine hands them to a proxy; Wine's WinInet drops
+// them, so a proxy that asks for them keeps answering 407. Pinned here: the day it passes, the
+// proxy log-on can be tested for real.
+TEST_F(Transport, WineSendsNoProxyCredentialsFromTheUrl) {
+    Engine().Proxy = Servers().HostPort("proxy_auth");
+    Engine().ProxyUserID = Wide(Servers().Value("proxy_user"));
+    Engine().ProxyPassword = Wide(Servers().Value("proxy_password"));
+    EXPECT_FALSE(Fetch(Url("origin", L"/files/hello.txt")));
+    EXPECT_THAT(Log(), HasSubstr("Http status : 407 (Status:6) (Error:407)"));
+    EXPECT_THAT(Log(), Not(HasSubstr(Servers().Value("proxy_password"))));
+    ASSERT_FALSE(Seen().empty());
+    EXPECT_FALSE(Seen()[0].HasHeader("Proxy-Authorization"));
+}
+
 // --- FTP ---
 
 TEST_F(Transport, FtpModesAndLogons) {
@@ -455,8 +473,8 @@ TEST_F(Transport, FailedExpansionKeepsTheOlderFile) {
     WriteFile(folder / L"readme.txt", "older version");
     const auto compressed = folder / L"readme.txt_";
     std::filesystem::copy_file(Servers().LzFiles() / "readme.txt_", compressed);
-    const win32::unique_hfile busy(CreateFileW((folder / L"readme.txt").c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                               nullptr, OPEN_EXISTING, 0, nullptr));
+    const win32::unique_hfile busy(CreateFileW((folder / L"readme.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                               OPEN_EXISTING, 0, nullptr));
     EXPECT_EQ(Engine().ExpandLZFile(compressed.wstring()), compressed.wstring());
     EXPECT_EQ(ReadFile(folder / L"readme.txt"), "older version");
     EXPECT_TRUE(std::filesystem::exists(compressed));
@@ -497,8 +515,7 @@ struct TFormSeen {
 };
 
 // Waits for the form, checks it once, types the texts and presses OK (or Cancel when user is null).
-HWND Answer(const std::wstring& caption, HWND previous, const wchar_t* user, const wchar_t* password,
-            TFormSeen* seen) {
+HWND Answer(const std::wstring& caption, HWND previous, const wchar_t* user, const wchar_t* password, TFormSeen* seen) {
     const DWORD start = GetTickCount();
     while (previous && IsWindow(previous) && IsWindowVisible(previous) && GetTickCount() - start < 10000) Sleep(20);
     const HWND form = gui::WaitForWindow(caption, GetCurrentProcessId(), 10000);
@@ -521,7 +538,8 @@ HWND Answer(const std::wstring& caption, HWND previous, const wchar_t* user, con
         // Alt+P as the dialog's own loop receives it: the focus goes to the password box.
         PostMessageW(edit1, WM_SYSCHAR, L'p', 1 << 29);
         gui::WaitIdle(form);
-        GUITHREADINFO info = {sizeof info};
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
         GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info);
         seen->acceleratorMovesFocus = info.hwndFocus == edit2;
     }

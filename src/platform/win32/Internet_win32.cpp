@@ -67,8 +67,8 @@ HInternet TWin32Internet::OpenRequest(HInternet connection, const std::wstring& 
 }
 
 bool TWin32Internet::SendRequest(HInternet request, const std::wstring& headers) {
-    return HttpSendRequestW(H(request), headers.empty() ? nullptr : headers.c_str(),
-                            static_cast<DWORD>(headers.size()), nullptr, 0) != FALSE;
+    return HttpSendRequestW(H(request), headers.empty() ? nullptr : headers.c_str(), static_cast<DWORD>(headers.size()),
+                            nullptr, 0) != FALSE;
 }
 
 std::optional<std::uint32_t> TWin32Internet::QueryNumber(HInternet request, std::uint32_t infoLevel) {

@@ -62,8 +62,8 @@ private:
 std::string Ansi(const std::wstring& path) {
     if (path.empty()) return {};
     BOOL lossy = FALSE;
-    const int n = WideCharToMultiByte(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), nullptr, 0, nullptr,
-                                      &lossy);
+    const int n =
+        WideCharToMultiByte(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), nullptr, 0, nullptr, &lossy);
     if (n <= 0 || lossy) return {};
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_ACP, 0, path.c_str(), static_cast<int>(path.size()), out.data(), n, nullptr, &lossy);

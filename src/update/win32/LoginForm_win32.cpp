@@ -36,8 +36,8 @@ TKvoLoginForm::TKvoLoginForm(HWND owner) : owner_(owner) {
     // A caption with only the close box: no minimise, maximise or resizing.
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    const HWND window =
-        CreateWindowExW(exStyle, kClassName, L"", style, 0, 0, kClientWidth, kClientHeight, owner, nullptr, instance, this);
+    const HWND window = CreateWindowExW(exStyle, kClassName, L"", style, 0, 0, kClientWidth, kClientHeight, owner,
+                                        nullptr, instance, this);
     if (!window) return;
     window_.reset(window);
     const UINT dpi = winui::WindowDpi(window);
