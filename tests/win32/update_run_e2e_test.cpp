@@ -14,6 +14,7 @@
 
 #include "LoopbackServers.h"
 #include "core/Text.h"
+#include "platform/win32/Handle.h"
 #include "update/WebUpdate.h"
 #include "update/win32/UpdateServices_win32.h"
 
@@ -211,6 +212,52 @@ TEST_F(UpdateRunE2E, NewVersionAvailableAgainstTheServer) {
     EXPECT_FALSE(u.NewVersionAvailable(false));
     std::ofstream(served / "app.inf", std::ios::binary) << Encode(update + L"4\r\n", Encoding::Ansi);
     EXPECT_TRUE(u.NewVersionAvailable(false));
+}
+
+// orvane-inspect as a script runs it: its exit code and what it printed.
+struct ToolRun {
+    DWORD code = 99;
+    std::string out;
+};
+ToolRun Inspect(const std::wstring& arguments, const fs::path& output) {
+    std::wstring tool = FromUtf8(ORVANE_INSPECT);
+    if (!tool.empty() && tool[0] == L'/') {  // a host path, seen by Wine through Z:
+        for (wchar_t& c : tool)
+            if (c == L'/') c = L'\\';
+        tool = L"Z:" + tool;
+    }
+    std::wstring line = L"cmd.exe /c \"\"" + tool + L"\" " + arguments + L" > \"" + output.wstring() + L"\"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    ToolRun run;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return run;
+    const win32::unique_handle process(info.hProcess), thread(info.hThread);
+    WaitForSingleObject(process.get(), INFINITE);
+    GetExitCodeProcess(process.get(), &run.code);
+    run.out = ReadFile(output);
+    return run;
+}
+
+TEST_F(UpdateRunE2E, InspectChecksAndUpdatesFromAScript) {
+    Publish(Offered());
+    const std::wstring args = ControlUrl() + L" --app-folder \"" + app.wstring() + L"\"";
+    const ToolRun check = Inspect(L"check " + args, served / "check.json");
+    EXPECT_EQ(check.code, 0u) << check.out;
+    EXPECT_NE(check.out.find("\"controlFile\": 0"), std::string::npos) << check.out;
+    EXPECT_NE(check.out.find("big.dl_"), std::string::npos) << check.out;
+    EXPECT_FALSE(fs::exists(app / "big.dll"));
+
+    const ToolRun update = Inspect(L"update " + args, served / "update.log");
+    EXPECT_EQ(update.code, 0u) << update.out;
+    EXPECT_NE(update.out.find("[948] Finished processing update control file"), std::string::npos) << update.out;
+    EXPECT_EQ(ReadFile(app / "big.dll"), ReadFile(Servers().LzFiles() / "expected" / "big.dll"));
+    EXPECT_TRUE(fs::exists(app / "cab" / "sub" / "dir" / "nested.txt"));
+
+    Publish(L"[files]\r\ncount=1\r\n[file1]\r\nurl=" + Route(L"/files/none/gone.bin") + L"\r\n");
+    const ToolRun failed = Inspect(L"update " + args, served / "failed.log");
+    EXPECT_EQ(failed.code, 1u) << failed.out;
+    EXPECT_NE(failed.out.find("Cannot download update file"), std::string::npos) << failed.out;
 }
 
 }  // namespace
