@@ -16,7 +16,11 @@ struct TWin32WorkerThreads::Job {
     HWND window = nullptr;
 };
 
-TWin32WorkerThreads::TWin32WorkerThreads() {
+TWin32WorkerThreads::TWin32WorkerThreads() = default;
+
+// Made on the first start, by the thread that starts workers: most engines never need it.
+HWND TWin32WorkerThreads::Window() {
+    if (window_) return window_.get();
     WNDCLASSW wc{};
     wc.lpfnWndProc = WndProc;
     wc.hInstance = GetModuleHandleW(nullptr);
@@ -24,6 +28,7 @@ TWin32WorkerThreads::TWin32WorkerThreads() {
     RegisterClassW(&wc);  // a second registration fails harmlessly
     window_.reset(CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr));
     if (!window_) ThrowWin32Error();
+    return window_.get();
 }
 
 TWin32WorkerThreads::~TWin32WorkerThreads() {
@@ -31,7 +36,7 @@ TWin32WorkerThreads::~TWin32WorkerThreads() {
 }
 
 void TWin32WorkerThreads::Start(std::function<void()> work, std::function<void()> done) {
-    auto job = std::make_unique<Job>(Job{std::move(work), std::move(done), window_.get()});
+    auto job = std::make_unique<Job>(Job{std::move(work), std::move(done), Window()});
     HANDLE thread = CreateThread(nullptr, 0, Body, job.get(), 0, nullptr);
     if (!thread) ThrowWin32Error();
     job.release();  // the thread owns it now
@@ -48,7 +53,7 @@ void TWin32WorkerThreads::JoinAll() {
     for (const unique_handle& t : threads) WaitForSingleObject(t.get(), INFINITE);
     // Ends posted but not yet run belong to workers that are gone with their engine.
     MSG msg;
-    while (PeekMessageW(&msg, window_.get(), kWorkerDone, kWorkerDone, PM_REMOVE))
+    while (window_ && PeekMessageW(&msg, window_.get(), kWorkerDone, kWorkerDone, PM_REMOVE))
         delete reinterpret_cast<Job*>(msg.lParam);
 }
 

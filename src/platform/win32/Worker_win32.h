@@ -26,6 +26,7 @@ public:
 
 private:
     struct Job;
+    HWND Window();
     static DWORD WINAPI Body(void* job);
     static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
