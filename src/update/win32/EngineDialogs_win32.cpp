@@ -6,6 +6,7 @@
 
 #include "core/Error.h"
 #include "platform/win32/Handle.h"
+#include "update/win32/TextDialog_win32.h"
 
 namespace orvane {
 
@@ -39,13 +40,14 @@ bool TWin32EngineDialogs::Confirm(const std::wstring& text) {
     return MessageBoxW(owner_, text.c_str(), Title().c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-bool TWin32EngineDialogs::ShowWhatsNew(const TTextDialogContent&, const std::wstring&, const std::wstring&) {
-    throw AppError(L"The what's-new dialog is not available yet");
+bool TWin32EngineDialogs::ShowWhatsNew(const TTextDialogContent& content, const std::wstring& okButton,
+                                       const std::wstring& cancelButton) {
+    return ShowTextDialog(owner_, content, {false, okButton, cancelButton, {}, {}});
 }
 
-bool TWin32EngineDialogs::ShowLicence(const TTextDialogContent&, const std::wstring&, const std::wstring&,
-                                      const std::wstring&) {
-    throw AppError(L"The licence dialog is not available yet");
+bool TWin32EngineDialogs::ShowLicence(const TTextDialogContent& content, const std::wstring& okButton,
+                                      const std::wstring& accept, const std::wstring& notAccept) {
+    return ShowTextDialog(owner_, content, {true, okButton, {}, accept, notAccept});
 }
 
 void TWin32EngineDialogs::ShowHtml(const std::wstring& url) {
