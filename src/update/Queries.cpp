@@ -45,8 +45,7 @@ std::optional<std::vector<std::wstring>> TWebUpdate::NewWhatsNew(bool showDialog
                     OnDownloadedWhatsNew(*this, *result, res);
                 }
                 std::string rewritten;
-                for (size_t i = 0; i < result->size(); ++i)
-                    rewritten += (i ? "\r\n" : "") + ToUtf8((*result)[i]);
+                for (size_t i = 0; i < result->size(); ++i) rewritten += (i ? "\r\n" : "") + ToUtf8((*result)[i]);
                 // The lines go back as UTF-8 with its mark, so the dialog reads them as they are.
                 stream = "\xEF\xBB\xBF" + rewritten;
             }

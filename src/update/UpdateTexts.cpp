@@ -106,10 +106,9 @@ int TWebUpdate::ShowWhatsNewDialog(const std::string& content) {
         shown.rtf = content;
     else
         shown.plain = JoinLines(TextLines(content));
-    const bool accepted =
-        FServices.engineDialogs &&
-        FServices.engineDialogs->ShowWhatsNew(shown, file.ReadString(L"whatsnew", L"okbtn", L"Ok"),
-                                              file.ReadString(L"whatsnew", L"cancelbtn", L"Cancel"));
+    const bool accepted = FServices.engineDialogs &&
+                          FServices.engineDialogs->ShowWhatsNew(shown, file.ReadString(L"whatsnew", L"okbtn", L"Ok"),
+                                                                file.ReadString(L"whatsnew", L"cancelbtn", L"Cancel"));
     if (accepted) return 0;
     DoStatus(938, L"", 14, 0);
     return -1;
@@ -133,10 +132,10 @@ int TWebUpdate::ShowEULADialog(const std::string& content) {
         shown.rtf = content;
     else
         shown.plain = JoinLines(TextLines(content));
-    const bool accepted = FServices.engineDialogs &&
-                          FServices.engineDialogs->ShowLicence(shown, file.ReadString(L"eula", L"okbtn", L"Ok"),
-                                                               file.ReadString(L"eula", L"accept", L"I accept"),
-                                                               file.ReadString(L"eula", L"notaccept", L"I do not accept"));
+    const bool accepted = FServices.engineDialogs && FServices.engineDialogs->ShowLicence(
+                                                         shown, file.ReadString(L"eula", L"okbtn", L"Ok"),
+                                                         file.ReadString(L"eula", L"accept", L"I accept"),
+                                                         file.ReadString(L"eula", L"notaccept", L"I do not accept"));
     return accepted ? 0 : -1;
 }
 

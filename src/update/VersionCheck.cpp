@@ -26,7 +26,8 @@ TControlFile TWebUpdate::ReadControlFile() {
         }
     }
     const TWindows1252 western;
-    return TControlFile::FromBytes(bytes, FServices.ansi ? *FServices.ansi : static_cast<const IAnsiCodePage&>(western));
+    return TControlFile::FromBytes(bytes,
+                                   FServices.ansi ? *FServices.ansi : static_cast<const IAnsiCodePage&>(western));
 }
 
 std::wstring TWebUpdate::GetControlFileURL() {
@@ -114,8 +115,8 @@ int TWebUpdate::DoVersionCheck() {
     }
     if (OnCustomValidate) {
         bool allow = r != 7;
-        OnCustomValidate(*this, file.ReadString(L"custom", L"validatemsg"), file.ReadString(L"custom", L"validateparam"),
-                         allow);
+        OnCustomValidate(*this, file.ReadString(L"custom", L"validatemsg"),
+                         file.ReadString(L"custom", L"validateparam"), allow);
         r = allow ? 12 : 7;
     }
     return r;
@@ -145,10 +146,10 @@ bool TWebUpdate::IsUpdateNeeded(std::wstring& newVersion, std::wstring& localFil
     }
     const tfvi l = GetFileVersion(localFile);
     const tfvi n = VersionFromText(newVersion);
-    DoStatus(944,
-             L"Version compare of " + localFile + L":" + VersionToText(l) + L" with " + newVersion + L":" +
-                 VersionToText(n),
-             3, 0);
+    DoStatus(
+        944,
+        L"Version compare of " + localFile + L":" + VersionToText(l) + L" with " + newVersion + L":" + VersionToText(n),
+        3, 0);
     if (n.versionms == -1 || n.versionls == -1) return false;
     if ((l.versionms == -1 || l.versionls == -1) && !always) return false;
     localFile = VersionToText(l);

@@ -16,8 +16,8 @@ namespace orvane::fakes {
 
 class FakeProcessLauncher : public IProcessLauncher {
 public:
-    std::vector<std::wstring> opened;    // "file|parameters"
-    std::vector<std::string> executed;   // 8-bit command lines
+    std::vector<std::wstring> opened;   // "file|parameters"
+    std::vector<std::string> executed;  // 8-bit command lines
     std::vector<std::wstring> waitedFor;
     bool shellRefuses = false;
     TRun run{true, 0u};

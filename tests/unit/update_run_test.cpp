@@ -149,12 +149,12 @@ TEST(UpdateVersions, FromText) {
         {L"2.0", 0x20000, 0, false},
         {L"1,2,3", 0x10002, 0x30000, false},
         {L"7", 0x70000, 0, false},
-        {L"1.2.3.4.5", 0x10002, -1, true},        // a fifth part spoils the build
+        {L"1.2.3.4.5", 0x10002, -1, true},  // a fifth part spoils the build
         {L"abc", -1, -1, true},
-        {L"1.2,3", 0x10003, 0, true},             // "," wins: "1.2" reads as 1, malformed
-        {L"70000.1", 0x11700001, 0, true},        // past 16 bits: only the low bits count
+        {L"1.2,3", 0x10003, 0, true},       // "," wins: "1.2" reads as 1, malformed
+        {L"70000.1", 0x11700001, 0, true},  // past 16 bits: only the low bits count
         {L"$A.0x10.1.2", 0xA0010, 0x10002, false},
-        {L"1.x.3.4", 0x10000, 0x30000, true},     // a malformed minor ends the reading at the release
+        {L"1.x.3.4", 0x10000, 0x30000, true},  // a malformed minor ends the reading at the release
         {L" 3.4", 0x30004, 0, false},
     };
     for (const Case& c : cases) {
@@ -177,7 +177,7 @@ TEST(UpdateVersions, UpdateDateTime) {
         {L"25/12/2024", L"14:30", L"dd/mm/yyyy", L'/', L':', 2024, 12, 25, 14, 30, 0},
         {L"12/25/2024", L"", L"mm/dd/yyyy", L'/', L':', 2024, 12, 25, 0, 0, 0},
         {L"2024-12-25", L"14.30.15", L"yyyy-mm-dd", L'-', L'.', 2024, 12, 25, 14, 30, 15},
-        {L"31/02/2024", L"10:00", L"dd/mm/yyyy", L'/', L':', 1980, 1, 1, 10, 0, 0},  // no such day
+        {L"31/02/2024", L"10:00", L"dd/mm/yyyy", L'/', L':', 1980, 1, 1, 10, 0, 0},   // no such day
         {L"25/12/2024", L"25:00", L"dd/mm/yyyy", L'/', L':', 2024, 12, 25, 0, 0, 0},  // a bad time adds nothing
         {L"25.12.2024", L"", L"dd/mm/yyyy", L'/', L':', 1980, 1, 1, 0, 0, 0},         // wrong separator
         {L"", L"", L"dd/mm/yyyy", L'/', L':', 1980, 1, 1, 0, 0, 0},
@@ -239,8 +239,9 @@ TEST_F(UpdateRun, VersionComparisonRewritesBothTexts) {
 }
 
 TEST_F(UpdateRun, GetControlFileReadsSignatureAndApplication) {
-    Control("[update]\r\nsignature=webupdate\r\n[application]\r\nappupdate=1\r\nappname={APP}\\prog.exe\r\n"
-            "appparam=\"-x\"\r\nappcomps={APP}\\prog.exe\r\nsilentrestart=1\r\n");
+    Control(
+        "[update]\r\nsignature=webupdate\r\n[application]\r\nappupdate=1\r\nappname={APP}\\prog.exe\r\n"
+        "appparam=\"-x\"\r\nappcomps={APP}\\prog.exe\r\nsilentrestart=1\r\n");
     TestableWebUpdate& u = Engine();
     u.SignatureCheck = true;
     EXPECT_EQ(Fetch(), 5);  // letter case counts
@@ -282,23 +283,37 @@ TEST_F(UpdateRun, DoVersionCheckResults) {
     };
     const Case cases[] = {
         {"same day earlier time", "date=01/06/2024\r\n", 7, {L"Date based update found", L"No new version found"}},
-        {"later date", "date=02/06/2024\r\nnewversion=9.0\r\nlocalversion={APP}\\prog.exe\r\n", 6,
+        {"later date",
+         "date=02/06/2024\r\nnewversion=9.0\r\nlocalversion={APP}\\prog.exe\r\n",
+         6,
          {L"Date based update found", L"New version found : 02/06/2024"}},
-        {"unconditional after an older date", "date=01/01/2024\r\nunconditional=1\r\n", 8,
+        {"unconditional after an older date",
+         "date=01/01/2024\r\nunconditional=1\r\n",
+         8,
          {L"Date based update found", L"No new version found"}},
-        {"unconditional loses to a later date", "date=01/01/2025\r\nunconditional=1\r\n", 6,
+        {"unconditional loses to a later date",
+         "date=01/01/2025\r\nunconditional=1\r\n",
+         6,
          {L"Date based update found", L"New version found : 01/01/2025"}},
-        {"newer version", "newversion=2.0\r\nlocalversion={APP}\\prog.exe\r\n", 11,
+        {"newer version",
+         "newversion=2.0\r\nlocalversion={APP}\\prog.exe\r\n",
+         11,
          {L"Version based update found",
           L"Version check : Version compare of C:\\app\\prog.exe:1.9.0.0 with 2.0:2.0.0.0",
           L"New version found : 2.0.0.0"}},
-        {"five-part version", "newversion=1.2.3.4.5\r\nlocalversion={APP}\\prog.exe\r\n", 7,
+        {"five-part version",
+         "newversion=1.2.3.4.5\r\nlocalversion={APP}\\prog.exe\r\n",
+         7,
          {L"Version based update found",
           L"Version check : Version compare of C:\\app\\prog.exe:1.9.0.0 with 1.2.3.4.5:1.2.65535.65535",
           L"No new version found"}},
-        {"size", "newsize=3\r\nlocalversion={APP}\\prog.exe\r\n", 7,
+        {"size",
+         "newsize=3\r\nlocalversion={APP}\\prog.exe\r\n",
+         7,
          {L"File size based update found", L"No new version found"}},
-        {"checksum", "newchecksum=$10\r\nnewsize=3\r\nlocalversion={APP}\\prog.exe\r\n", 10,
+        {"checksum",
+         "newchecksum=$10\r\nnewsize=3\r\nlocalversion={APP}\\prog.exe\r\n",
+         10,
          {L"Checksum based update found", L"Version check : Checksum compare of C:\\app\\prog.exe:1821220161:16",
           L"New version found : "}},
         {"no local file named", "newversion=2.0\r\n", 7, {}},
@@ -338,12 +353,13 @@ TEST_F(UpdateRun, ValidatorDecidesLast) {
 TEST_F(UpdateRun, ProcessFileDetailsFilters) {
     fileOps.Put(L"C:\\app\\new.dat", "x");
     fileTimes.times[L"C:\\app\\new.dat"] = *EncodeDate(2024, 6, 2);
-    Control("[files]\r\ncount=5\r\n"
-            "[file1]\r\nurl=http://host/f/new.dat\r\nlocalversion={APP}\\new.dat\r\ndate=01/06/2024\r\ndescr=a\r\n"
-            "[file2]\r\nurl=http://host/f/gone.dat\r\nlocalversion={APP}\\gone.dat\r\ndate=01/06/2024\r\ndescr=b\r\n"
-            "[file3]\r\nurl=http://host/f/m.dat\r\ndescr=c\r\nmandatory=1\r\n"
-            "[file4]\r\nurl=http://host/f/n.dat\r\ndescr=d\r\n"
-            "[file5]\r\nurl=http://host/f/o.dat\r\ndescr=e\r\n");
+    Control(
+        "[files]\r\ncount=5\r\n"
+        "[file1]\r\nurl=http://host/f/new.dat\r\nlocalversion={APP}\\new.dat\r\ndate=01/06/2024\r\ndescr=a\r\n"
+        "[file2]\r\nurl=http://host/f/gone.dat\r\nlocalversion={APP}\\gone.dat\r\ndate=01/06/2024\r\ndescr=b\r\n"
+        "[file3]\r\nurl=http://host/f/m.dat\r\ndescr=c\r\nmandatory=1\r\n"
+        "[file4]\r\nurl=http://host/f/n.dat\r\ndescr=d\r\n"
+        "[file5]\r\nurl=http://host/f/o.dat\r\ndescr=e\r\n");
     TWebUpdate& u = Engine();
     ASSERT_EQ(Fetch(), 0);
     ASSERT_EQ(u.GetFileDetails(), 5);
@@ -358,7 +374,8 @@ TEST_F(UpdateRun, ProcessFileDetailsFilters) {
     EXPECT_EQ(u.FileList()[0].Description, L"b");  // a missing local file stays
     EXPECT_EQ(u.FileList()[1].Description, L"c");
     EXPECT_EQ(u.FileList()[2].Description, L"d");
-    EXPECT_EQ(statuses.front(), L"Processing file : http://host/f/new.dat[C:\\app\\new.dat,nv=,nd=01/06/2024,ns=0,nc=-1]");
+    EXPECT_EQ(statuses.front(),
+              L"Processing file : http://host/f/new.dat[C:\\app\\new.dat,nv=,nd=01/06/2024,ns=0,nc=-1]");
 
     u.HideURLInLogFile = true;
     u.OnGetFileList = nullptr;
@@ -403,11 +420,13 @@ public:
 };
 
 TEST_F(UpdateWholeRun, InstallsPlainLzAndCabinetFiles) {
-    Offer("[files]\r\ncount=3\r\n"
-          "[file1]\r\nurl=http://host/f/prog.exe\r\ntargetdir={APP}\r\n"
-          "[file2]\r\nurl=http://host/f/data.dl_\r\ntargetdir={APP}\r\ncompressed=1\r\n"
-          "[file3]\r\nurl=http://host/f/pack.cab\r\ntargetdir={APP}\\sub\r\ncompressed=1\r\n",
-          "date=01/01/2030\r\n[action]\r\nrunafter={APP}\\after.exe\r\nrunafterparam=-q\r\nupdateURL=http://host/next.inf\r\n");
+    Offer(
+        "[files]\r\ncount=3\r\n"
+        "[file1]\r\nurl=http://host/f/prog.exe\r\ntargetdir={APP}\r\n"
+        "[file2]\r\nurl=http://host/f/data.dl_\r\ntargetdir={APP}\r\ncompressed=1\r\n"
+        "[file3]\r\nurl=http://host/f/pack.cab\r\ntargetdir={APP}\\sub\r\ncompressed=1\r\n",
+        "date=01/01/2030\r\n[action]\r\nrunafter={APP}\\after.exe\r\nrunafterparam=-q\r\nupdateURL=http://host/"
+        "next.inf\r\n");
     Serve(L"http://host/f/prog.exe", "new program");
     Serve(L"http://host/f/data.dl_", Szdd('l', 4));
     Serve(L"http://host/f/pack.cab", "MSCF");
@@ -463,10 +482,11 @@ TEST_F(UpdateWholeRun, AFailedEntryFailsTheRunAndKeepsOldFiles) {
         fileOps.files.clear();
         fileOps.attributes.clear();
         fileOps.locked.clear();
-        Offer("[files]\r\ncount=2\r\n"
-              "[file1]\r\nurl=http://host/f/prog.exe\r\ntargetdir={APP}\r\n"
-              "[file2]\r\nurl=http://host/f/pack.cab\r\ntargetdir={APP}\r\ncompressed=1\r\n",
-              kActions);
+        Offer(
+            "[files]\r\ncount=2\r\n"
+            "[file1]\r\nurl=http://host/f/prog.exe\r\ntargetdir={APP}\r\n"
+            "[file2]\r\nurl=http://host/f/pack.cab\r\ntargetdir={APP}\r\ncompressed=1\r\n",
+            kActions);
         Serve(L"http://host/f/prog.exe", "new program");
         Serve(L"http://host/f/pack.cab", "MSCF");
         c.arrange(*this);
@@ -482,13 +502,14 @@ TEST_F(UpdateWholeRun, AFailedEntryFailsTheRunAndKeepsOldFiles) {
 }
 
 TEST_F(UpdateWholeRun, ComponentsAreMatchedByWholeFileName) {
-    Offer("[files]\r\ncount=2\r\n[file1]\r\nurl=http://host/f/data.dll\r\ntargetdir={APP}\r\n"
-          "[file2]\r\nurl=http://host/f/A.DLL\r\ntargetdir={APP}\r\n",
-          "[application]\r\nappupdate=1\r\nappname=prog.exe\r\nappcomps={APP}\\a.dll {APP}\\prog.exe\r\n");
+    Offer(
+        "[files]\r\ncount=2\r\n[file1]\r\nurl=http://host/f/data.dll\r\ntargetdir={APP}\r\n"
+        "[file2]\r\nurl=http://host/f/A.DLL\r\ntargetdir={APP}\r\n",
+        "[application]\r\nappupdate=1\r\nappname=prog.exe\r\nappcomps={APP}\\a.dll {APP}\\prog.exe\r\n");
     Serve(L"http://host/f/data.dll", "data");
     Serve(L"http://host/f/A.DLL", "component");
     TestableWebUpdate& u = Run();
-    EXPECT_EQ(fileOps.Get(L"C:\\app\\data.dll"), "data");    // not a component although "a.dll" ends its name
+    EXPECT_EQ(fileOps.Get(L"C:\\app\\data.dll"), "data");     // not a component although "a.dll" ends its name
     EXPECT_EQ(fileOps.Get(L"C:\\temp\\A.DLL"), "component");  // left for the restart helper
     EXPECT_FALSE(fileOps.Get(L"C:\\app\\A.DLL"));
     EXPECT_TRUE(Saw(L"Found application component : A.DLL"));
@@ -497,9 +518,10 @@ TEST_F(UpdateWholeRun, ComponentsAreMatchedByWholeFileName) {
 }
 
 TEST_F(UpdateWholeRun, PromptsDecideWhatIsDownloaded) {
-    Offer("[files]\r\ncount=2\r\n[file1]\r\nurl=http://host/f/one.dat\r\ntargetdir={APP}\r\n"
-          "[file2]\r\nurl=http://host/f/two.dat\r\ntargetdir={APP}\r\n",
-          "date=01/01/2030\r\n");
+    Offer(
+        "[files]\r\ncount=2\r\n[file1]\r\nurl=http://host/f/one.dat\r\ntargetdir={APP}\r\n"
+        "[file2]\r\nurl=http://host/f/two.dat\r\ntargetdir={APP}\r\n",
+        "date=01/01/2030\r\n");
     Serve(L"http://host/f/one.dat", "1");
     Serve(L"http://host/f/two.dat", "2");
     Engine().UpdateUpdate = TWebUpdateUpdate::wuuPromptOnce;
@@ -529,8 +551,9 @@ TEST_F(UpdateWholeRun, ActionsBeforeTheDownload) {
     TestableWebUpdate& u = Run();
     EXPECT_EQ(engineDialogs.informed, std::vector<std::wstring>{L"Hello\rthere"});
     EXPECT_EQ(engineDialogs.html, std::vector<std::wstring>{L"C:\\app\\page.htm"});
-    EXPECT_EQ(processes.opened, (std::vector<std::wstring>{L"C:\\app\\before.exe|", L"iexplore.exe|-new http://host/news",
-                                                           L"http://host/news|"}));
+    EXPECT_EQ(processes.opened,
+              (std::vector<std::wstring>{L"C:\\app\\before.exe|", L"iexplore.exe|-new http://host/news",
+                                         L"http://host/news|"}));
     EXPECT_EQ(engineDialogs.asked, std::vector<std::wstring>{L"Go on?"});
     EXPECT_FALSE(u.FAppClose);
     EXPECT_FALSE(Saw(L"Found file update instruction"));
@@ -595,7 +618,8 @@ TEST_F(UpdateRun, WhatsNewAndLicenceDialogs) {
         engineDialogs.licenceShown = 0;
         engineDialogs.acceptLicence = c.dialogAccepts;
         u.OnDownloadedEULA = nullptr;
-        if (c.handlerRes) u.OnDownloadedEULA = [&c](TWebUpdate&, std::vector<std::wstring>&, int& res) { res = c.handlerRes; };
+        if (c.handlerRes)
+            u.OnDownloadedEULA = [&c](TWebUpdate&, std::vector<std::wstring>&, int& res) { res = c.handlerRes; };
         EXPECT_EQ(u.ShowEULADialog(c.text), c.result) << c.name;
         EXPECT_EQ(engineDialogs.licenceShown, c.shown) << c.name;
     }
@@ -642,8 +666,9 @@ TEST_F(UpdateRun, NewVersionAvailableAndNewWhatsNew) {
     EXPECT_FALSE(u.NewWhatsNew(true));
 
     // Unconditional with every file current: nothing is waiting.
-    Control("[update]\r\nunconditional=1\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=http://host/p.exe\r\n"
-            "newversion=1.0\r\nlocalversion={APP}\\prog.exe\r\n");
+    Control(
+        "[update]\r\nunconditional=1\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=http://host/p.exe\r\n"
+        "newversion=1.0\r\nlocalversion={APP}\\prog.exe\r\n");
     EXPECT_FALSE(u.NewVersionAvailable());
 
     state.connected = 0;

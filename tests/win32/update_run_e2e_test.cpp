@@ -24,21 +24,27 @@ namespace {
 namespace fs = std::filesystem;
 using testservers::LoopbackServers;
 
-const LoopbackServers& Servers() { return LoopbackServers::Get(); }
+const LoopbackServers& Servers() {
+    return LoopbackServers::Get();
+}
 
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("<missing>");
 }
 
-std::wstring Wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+std::wstring Wide(const std::string& s) {
+    return std::wstring(s.begin(), s.end());
+}
 
 // The control file's text in the encodings a server may publish it in.
 enum class Encoding { Ansi, Utf8Bom, Utf16 };
 std::string Encode(const std::wstring& text, Encoding e) {
     switch (e) {
-        case Encoding::Ansi: return std::string(text.begin(), text.end());
-        case Encoding::Utf8Bom: return "\xEF\xBB\xBF" + ToUtf8(text);
+        case Encoding::Ansi:
+            return std::string(text.begin(), text.end());
+        case Encoding::Utf8Bom:
+            return "\xEF\xBB\xBF" + ToUtf8(text);
         case Encoding::Utf16: {
             std::string out = "\xFF\xFE";
             for (wchar_t c : text) out += {static_cast<char>(c & 0xFF), static_cast<char>((c >> 8) & 0xFF)};
@@ -121,8 +127,9 @@ protected:
         return u;
     }
     void Publish(const std::wstring& files, Encoding e = Encoding::Ansi) {
-        const std::wstring text = L"[update]\r\ndate=01/01/2030\r\n[action]\r\nrunafter=cmd.exe\r\nrunafterparam=/c echo ran> \"" +
-                                  (app / L"ran.txt").wstring() + L"\"\r\n" + files;
+        const std::wstring text =
+            L"[update]\r\ndate=01/01/2030\r\n[action]\r\nrunafter=cmd.exe\r\nrunafterparam=/c echo ran> \"" +
+            (app / L"ran.txt").wstring() + L"\"\r\n" + files;
         std::ofstream(served / "app.inf", std::ios::binary) << Encode(text, e);
     }
     bool DateRecorded() const {
@@ -142,9 +149,14 @@ protected:
 
     std::wstring Offered() const {
         return L"[files]\r\ncount=3\r\n"
-               L"[file1]\r\nurl=" + Route(L"/files/data.bin") + L"\r\ntargetdir={APP}\r\n"
-               L"[file2]\r\nurl=" + Route(L"/files/lz/big.dl_") + L"\r\ntargetdir={APP}\r\ncompressed=1\r\n"
-               L"[file3]\r\nurl=" + Route(L"/files/cab/gcab-subdir-mszip.cab") + L"\r\ntargetdir={APP}\\cab\r\ncompressed=1\r\n";
+               L"[file1]\r\nurl=" +
+               Route(L"/files/data.bin") +
+               L"\r\ntargetdir={APP}\r\n"
+               L"[file2]\r\nurl=" +
+               Route(L"/files/lz/big.dl_") +
+               L"\r\ntargetdir={APP}\r\ncompressed=1\r\n"
+               L"[file3]\r\nurl=" +
+               Route(L"/files/cab/gcab-subdir-mszip.cab") + L"\r\ntargetdir={APP}\\cab\r\ncompressed=1\r\n";
     }
 
     std::string token;
@@ -258,7 +270,8 @@ ToolRun Inspect(const std::wstring& arguments, const fs::path& output) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     ToolRun run;
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return run;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return run;
     const win32::unique_handle process(info.hProcess), thread(info.hThread);
     WaitForSingleObject(process.get(), INFINITE);
     GetExitCodeProcess(process.get(), &run.code);

@@ -39,13 +39,14 @@ int Update(const TCommandLine& line) {
 }  // namespace
 
 const TCommand& UpdateCommand() {
-    static const TCommand command{{"update",
-                                   "URL",
-                                   "run a whole update without questions, printing its log; 0 when every file is in place",
-                                   {{"app-folder", true, "DIR  the folder {APP} stands for (this tool's own)"}},
-                                   1,
-                                   1},
-                                  Update};
+    static const TCommand command{
+        {"update",
+         "URL",
+         "run a whole update without questions, printing its log; 0 when every file is in place",
+         {{"app-folder", true, "DIR  the folder {APP} stands for (this tool's own)"}},
+         1,
+         1},
+        Update};
     return command;
 }
 

@@ -10,8 +10,8 @@ namespace orvane::win32 {
 
 bool TWin32ProcessLauncher::ShellOpen(const std::wstring& file, const std::wstring& parameters, bool normalShow) {
     const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", file.c_str(),
-                                                                 parameters.empty() ? nullptr : parameters.c_str(),
-                                                                 nullptr, normalShow ? SW_SHOWNORMAL : SW_SHOWDEFAULT));
+                                                                parameters.empty() ? nullptr : parameters.c_str(),
+                                                                nullptr, normalShow ? SW_SHOWNORMAL : SW_SHOWDEFAULT));
     return result > 32;
 }
 

@@ -91,17 +91,17 @@ bool ShowTextDialog(HWND owner, const TTextDialogContent& content, const TTextDi
     const int boxRight = 10 + boxWidth, below = 10 + boxHeight + 10;
     const DWORD boxStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL;
     const bool rich = content.rich && richEdit;
-    HWND box = CreateWindowExW(0, rich ? L"RICHEDIT50W" : L"EDIT", L"", boxStyle, 10, 10, boxWidth, boxHeight,
-                               window.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextBoxId)), instance,
-                               nullptr);
+    HWND box =
+        CreateWindowExW(0, rich ? L"RICHEDIT50W" : L"EDIT", L"", boxStyle, 10, 10, boxWidth, boxHeight, window.get(),
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTextBoxId)), instance, nullptr);
     SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (rich) {
         std::string_view rest = content.rtf;
         EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&rest), 0, StreamIn};
         SendMessageW(box, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
     } else {
-        SetWindowTextW(box, content.rich ? std::wstring(content.rtf.begin(), content.rtf.end()).c_str()
-                                         : content.plain.c_str());
+        SetWindowTextW(
+            box, content.rich ? std::wstring(content.rtf.begin(), content.rtf.end()).c_str() : content.plain.c_str());
     }
     auto button = [&](const std::wstring& text, int id, DWORD style, int left, int width) {
         HWND b = CreateWindowExW(0, L"BUTTON", text.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, left, below,
@@ -136,9 +136,8 @@ bool ShowTextDialog(HWND owner, const TTextDialogContent& content, const TTextDi
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    const bool accepted = buttons.licence
-                              ? SendMessageW(state.acceptChoice, BM_GETCHECK, 0, 0) == BST_CHECKED
-                              : state.accepted;
+    const bool accepted =
+        buttons.licence ? SendMessageW(state.acceptChoice, BM_GETCHECK, 0, 0) == BST_CHECKED : state.accepted;
     if (ownerEnabled) EnableWindow(owner, TRUE);
     return accepted;
 }

@@ -14,8 +14,8 @@ namespace orvane {
 // accept / do-not-accept choice (licence).
 struct TTextDialogButtons {
     bool licence = false;
-    std::wstring ok, cancel;            // what's new: accept and refuse buttons
-    std::wstring accept, notAccept;     // licence: the two choices
+    std::wstring ok, cancel;         // what's new: accept and refuse buttons
+    std::wstring accept, notAccept;  // licence: the two choices
 };
 
 // Modal; true when accepted (what's new: closed by the accept button; licence: the accept choice
