@@ -57,9 +57,12 @@ public:
                 }
             } else {
                 std::string value = String();
-                if (key == "server") request.server = value;
-                else if (key == "client") request.client = value;
-                else if (key == "line") request.line = value;
+                if (key == "server")
+                    request.server = value;
+                else if (key == "client")
+                    request.client = value;
+                else if (key == "line")
+                    request.line = value;
             }
             Peek(',');
         }
@@ -79,7 +82,8 @@ private:
         return false;
     }
     void Expect(char c) {
-        if (!Peek(c)) throw std::runtime_error("request log: '" + std::string(1, c) + "' expected in " + std::string(text_));
+        if (!Peek(c))
+            throw std::runtime_error("request log: '" + std::string(1, c) + "' expected in " + std::string(text_));
     }
     static void AppendUtf8(std::string& out, unsigned code) {
         if (code < 0x80) {
@@ -105,17 +109,28 @@ private:
             if (pos_ >= text_.size()) break;
             char e = text_[pos_++];
             switch (e) {
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
-            case 'u':
-                // The log is written with ASCII escapes; header bytes are latin-1, so no surrogates.
-                AppendUtf8(out, static_cast<unsigned>(std::stoul(std::string(text_.substr(pos_, 4)), nullptr, 16)));
-                pos_ += 4;
-                break;
-            default: out += e;
+                case 'n':
+                    out += '\n';
+                    break;
+                case 'r':
+                    out += '\r';
+                    break;
+                case 't':
+                    out += '\t';
+                    break;
+                case 'b':
+                    out += '\b';
+                    break;
+                case 'f':
+                    out += '\f';
+                    break;
+                case 'u':
+                    // The log is written with ASCII escapes; header bytes are latin-1, so no surrogates.
+                    AppendUtf8(out, static_cast<unsigned>(std::stoul(std::string(text_.substr(pos_, 4)), nullptr, 16)));
+                    pos_ += 4;
+                    break;
+                default:
+                    out += e;
             }
         }
         Expect('"');
@@ -126,7 +141,7 @@ private:
     std::size_t pos_ = 0;
 };
 
-} // namespace
+}  // namespace
 
 std::string RecordedRequest::Header(std::string_view name) const {
     const std::string wanted = Lower(name);
@@ -148,8 +163,10 @@ const LoopbackServers& LoopbackServers::Get() {
     static std::string failure;
     std::call_once(once, [] {
         std::filesystem::path folder;
-        if (const char* env = std::getenv("ORVANE_NETSRV_DIR"); env && *env) folder = FromUnix(env);
-        else folder = FromUnix(ORVANE_NETSRV_DIR);
+        if (const char* env = std::getenv("ORVANE_NETSRV_DIR"); env && *env)
+            folder = FromUnix(env);
+        else
+            folder = FromUnix(ORVANE_NETSRV_DIR);
         try {
             servers = std::make_unique<LoopbackServers>(folder);
         } catch (const std::exception& error) {
@@ -190,14 +207,22 @@ std::wstring LoopbackServers::HostPort(std::string_view server) const {
 
 std::wstring LoopbackServers::Url(std::string_view server, std::wstring_view path) const {
     std::wstring scheme = L"http://";
-    if (server.substr(0, 5) == "https") scheme = L"https://";
-    else if (server == "ftp") scheme = L"ftp://";
+    if (server.substr(0, 5) == "https")
+        scheme = L"https://";
+    else if (server == "ftp")
+        scheme = L"ftp://";
     return scheme + HostPort(server) + std::wstring(path);
 }
 
-std::filesystem::path LoopbackServers::Local(const std::string& unixPath) const { return FromUnix(unixPath); }
-std::filesystem::path LoopbackServers::Root() const { return Local(Value("root")); }
-std::filesystem::path LoopbackServers::Certs() const { return Local(Value("certs")); }
+std::filesystem::path LoopbackServers::Local(const std::string& unixPath) const {
+    return FromUnix(unixPath);
+}
+std::filesystem::path LoopbackServers::Root() const {
+    return Local(Value("root"));
+}
+std::filesystem::path LoopbackServers::Certs() const {
+    return Local(Value("certs"));
+}
 
 std::vector<RecordedRequest> LoopbackServers::Requests() const {
     std::vector<RecordedRequest> requests;
@@ -236,4 +261,4 @@ std::string GeneratedBytes(std::size_t offset, std::size_t length) {
     return bytes;
 }
 
-} // namespace orvane::testservers
+}  // namespace orvane::testservers

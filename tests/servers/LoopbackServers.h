@@ -34,7 +34,7 @@ public:
     explicit LoopbackServers(const std::filesystem::path& folder);
 
     // The port of a server: "http", "origin", "https", "https_leafonly", "https_wrongname",
-    // "https_expired", "https_unknownca", "proxy", "proxy_auth", "ftp".
+    // "https_expired", "https_unknownca", "https_unknownca_leafonly", "proxy", "proxy_auth", "ftp".
     std::uint16_t Port(std::string_view server) const;
     // Any value of servers.txt ("user", "password", "proxy_user", ...).
     const std::string& Value(std::string_view key) const;
@@ -64,4 +64,4 @@ private:
 // byte i is i % 251.
 std::string GeneratedBytes(std::size_t offset, std::size_t length);
 
-} // namespace orvane::testservers
+}  // namespace orvane::testservers

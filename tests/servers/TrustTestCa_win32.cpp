@@ -2,8 +2,8 @@
 
 #include "platform/win32/Handle.h"
 
-#include <windows.h>
 #include <wincrypt.h>
+#include <windows.h>
 
 #include <fstream>
 #include <iterator>
@@ -12,13 +12,15 @@
 
 namespace orvane::testservers {
 namespace {
-void CloseStore(HCERTSTORE store) { CertCloseStore(store, 0); }
+void CloseStore(HCERTSTORE store) {
+    CertCloseStore(store, 0);
+}
 using unique_hcertstore = orvane::win32::unique_any<HCERTSTORE, CloseStore>;
 
 [[noreturn]] void Fail(const char* what) {
     throw std::runtime_error(std::string(what) + " failed, error " + std::to_string(GetLastError()));
 }
-} // namespace
+}  // namespace
 
 void TrustTestCa(const std::filesystem::path& derFile) {
     std::ifstream in(derFile, std::ios::binary);
@@ -32,4 +34,4 @@ void TrustTestCa(const std::filesystem::path& derFile) {
         Fail("CertAddEncodedCertificateToStore");
 }
 
-} // namespace orvane::testservers
+}  // namespace orvane::testservers

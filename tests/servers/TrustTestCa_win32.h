@@ -10,4 +10,4 @@ namespace orvane::testservers {
 // Throws std::runtime_error with the system's error code on failure.
 void TrustTestCa(const std::filesystem::path& derFile);
 
-} // namespace orvane::testservers
+}  // namespace orvane::testservers
