@@ -8,9 +8,11 @@
 
 #include <filesystem>
 
+#include "core/Error.h"
 #include "core/Text.h"
 #include "platform/win32/Processes_win32.h"
 #include "platform/win32/Worker_win32.h"
+#include "update/win32/EngineDialogs_win32.h"
 
 namespace orvane {
 namespace {
@@ -83,6 +85,12 @@ TEST(UpdateRunAdapters, JoinWaitsAndDropsUndeliveredEnds) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     EXPECT_FALSE(done);  // the engine that asked for it may be gone
+}
+
+TEST(UpdateRunAdapters, HtmlDialogWithoutAnEngineIsAnError) {
+    // The test prefixes carry no HTML engine: the dialog must say so, not crash or hang.
+    TWin32EngineDialogs dialogs(nullptr);
+    EXPECT_THROW(dialogs.ShowHtml(L"about:blank"), AppError);
 }
 
 }  // namespace

@@ -13,6 +13,22 @@ namespace orvane {
 namespace {
 
 using ShowHtmlDialogFn = HRESULT(WINAPI*)(HWND, IMoniker*, VARIANT*, WCHAR*, VARIANT*);
+using CreateUrlMonikerFn = HRESULT(WINAPI*)(IMoniker*, LPCWSTR, IMoniker**);
+
+// An export of a library loaded for the call; none when either is missing.
+template <typename Fn>
+Fn Export(const win32::unique_hmodule& library, const char* name) {
+    return library ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(library.get(), name))) : nullptr;
+}
+
+// A VARIANT cleared whatever it ends up holding.
+struct TVariant {
+    VARIANT value;
+    TVariant() { VariantInit(&value); }
+    ~TVariant() { VariantClear(&value); }
+    TVariant(const TVariant&) = delete;
+    TVariant& operator=(const TVariant&) = delete;
+};
 
 struct ReleaseMoniker {
     void operator()(IMoniker* m) const {
@@ -51,23 +67,20 @@ bool TWin32EngineDialogs::ShowLicence(const TTextDialogContent& content, const s
 }
 
 void TWin32EngineDialogs::ShowHtml(const std::wstring& url) {
+    // Both libraries are loaded only for the dialog: systems without an HTML engine still run the update.
     const win32::unique_hmodule library(LoadLibraryW(L"MSHTML.DLL"));
-    if (!library) throw AppError(L"The HTML dialog is not available on this system: " + url);
-    const auto show = reinterpret_cast<ShowHtmlDialogFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(library.get(), "ShowHTMLDialog")));
-    if (!show) throw AppError(L"The HTML dialog is not available on this system: " + url);
+    const win32::unique_hmodule monikers(LoadLibraryW(L"urlmon.dll"));
+    const auto show = Export<ShowHtmlDialogFn>(library, "ShowHTMLDialog");
+    const auto createMoniker = Export<CreateUrlMonikerFn>(monikers, "CreateURLMoniker");
+    if (!show || !createMoniker) throw AppError(L"The HTML dialog is not available on this system: " + url);
     IMoniker* raw = nullptr;
-    if (FAILED(CreateURLMoniker(nullptr, url.c_str(), &raw)) || !raw)
+    if (FAILED(createMoniker(nullptr, url.c_str(), &raw)) || !raw)
         throw AppError(L"The page cannot be shown: " + url);
     const std::unique_ptr<IMoniker, ReleaseMoniker> moniker(raw);
-    VARIANT in, out;
-    VariantInit(&in);
-    VariantInit(&out);
-    in.vt = VT_BSTR;
-    in.bstrVal = SysAllocString(L"");
-    const HRESULT hr = show(owner_, moniker.get(), &in, nullptr, &out);
-    VariantClear(&in);
-    VariantClear(&out);
+    TVariant in, out;
+    in.value.vt = VT_BSTR;
+    in.value.bstrVal = SysAllocString(L"");
+    const HRESULT hr = show(owner_, moniker.get(), &in.value, nullptr, &out.value);
     if (FAILED(hr)) throw AppError(L"The page cannot be shown: " + url);
 }
 
