@@ -82,7 +82,8 @@ int TWebUpdate::DoVersionCheck() {
             DoStatus(930, L"", 4, 0);
         } else {
             const wchar_t sep = FServices.locale ? FServices.locale->DateSeparator() : L'/';
-            DoStatus(929, FormatDayMonthYear(DateOf(FNewVersionDate), sep), 5, 0);
+            const std::wstring picture = FServices.locale ? FServices.locale->ShortDateFormat() : L"dd/MM/yyyy";
+            DoStatus(929, FormatDatePicture(DateOf(FNewVersionDate), picture, sep), 5, 0);
             r = 6;
         }
     }

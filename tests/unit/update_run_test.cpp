@@ -190,6 +190,20 @@ TEST(UpdateVersions, UpdateDateTime) {
     }
 }
 
+TEST(UpdateVersions, ShortDatePictures) {
+    const TDateTime june2 = *EncodeDate(2024, 6, 2);
+    struct Case {
+        const wchar_t* picture;
+        wchar_t separator;
+        const wchar_t* text;
+    };
+    const Case cases[] = {
+        {L"dd/MM/yyyy", L'/', L"02/06/2024"}, {L"M/d/yyyy", L'/', L"6/2/2024"},   {L"d/M/yy", L'.', L"2.6.24"},
+        {L"yyyy-MM-dd", L'/', L"2024-06-02"}, {L"dd' de 'MM", L'/', L"02 de 06"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FormatDatePicture(june2, c.picture, c.separator), c.text) << c.picture;
+}
+
 // --- Version check ---
 
 TEST_F(UpdateRun, IsUpdateNeededComparesEachKind) {
@@ -275,6 +289,8 @@ TEST_F(UpdateRun, DoVersionCheckResults) {
     // The installed date: 1 June 2024 at noon, from the store.
     store.values[{RegHive::CurrentUser, L"Software\\Orvane", L"Update", L"LastDate"}] = L"01/06/2024";
     store.values[{RegHive::CurrentUser, L"Software\\Orvane", L"Update", L"LastTime"}] = L"12:00:00";
+    // The found date is written the user's way.
+    locale.shortDate = L"M/d/yyyy";
     struct Case {
         const char* name;
         std::string update;
@@ -286,7 +302,7 @@ TEST_F(UpdateRun, DoVersionCheckResults) {
         {"later date",
          "date=02/06/2024\r\nnewversion=9.0\r\nlocalversion={APP}\\prog.exe\r\n",
          6,
-         {L"Date based update found", L"New version found : 02/06/2024"}},
+         {L"Date based update found", L"New version found : 6/2/2024"}},
         {"unconditional after an older date",
          "date=01/01/2024\r\nunconditional=1\r\n",
          8,
@@ -294,7 +310,7 @@ TEST_F(UpdateRun, DoVersionCheckResults) {
         {"unconditional loses to a later date",
          "date=01/01/2025\r\nunconditional=1\r\n",
          6,
-         {L"Date based update found", L"New version found : 01/01/2025"}},
+         {L"Date based update found", L"New version found : 1/1/2025"}},
         {"newer version",
          "newversion=2.0\r\nlocalversion={APP}\\prog.exe\r\n",
          11,

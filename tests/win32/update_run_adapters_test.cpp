@@ -10,6 +10,7 @@
 
 #include "core/Error.h"
 #include "core/Text.h"
+#include "platform/win32/LocaleFormat_win32.h"
 #include "platform/win32/Processes_win32.h"
 #include "platform/win32/Worker_win32.h"
 #include "update/win32/EngineDialogs_win32.h"
@@ -85,6 +86,12 @@ TEST(UpdateRunAdapters, JoinWaitsAndDropsUndeliveredEnds) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     EXPECT_FALSE(done);  // the engine that asked for it may be gone
+}
+
+TEST(UpdateRunAdapters, ShortDatePictureOfTheUser) {
+    const std::wstring picture = win32::TWin32LocaleFormat().ShortDateFormat();
+    for (const wchar_t letter : {L'd', L'M', L'y'})
+        EXPECT_NE(picture.find(letter), std::wstring::npos) << ToUtf8(picture);
 }
 
 TEST(UpdateRunAdapters, HtmlDialogWithoutAnEngineIsAnError) {

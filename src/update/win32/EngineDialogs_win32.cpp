@@ -74,8 +74,7 @@ void TWin32EngineDialogs::ShowHtml(const std::wstring& url) {
     const auto createMoniker = Export<CreateUrlMonikerFn>(monikers, "CreateURLMoniker");
     if (!show || !createMoniker) throw AppError(L"The HTML dialog is not available on this system: " + url);
     IMoniker* raw = nullptr;
-    if (FAILED(createMoniker(nullptr, url.c_str(), &raw)) || !raw)
-        throw AppError(L"The page cannot be shown: " + url);
+    if (FAILED(createMoniker(nullptr, url.c_str(), &raw)) || !raw) throw AppError(L"The page cannot be shown: " + url);
     const std::unique_ptr<IMoniker, ReleaseMoniker> moniker(raw);
     TVariant in, out;
     in.value.vt = VT_BSTR;
