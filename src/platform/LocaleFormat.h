@@ -14,6 +14,8 @@ public:
     virtual std::wstring LongTimeFormat() const = 0;
     virtual std::wstring AmDesignator() const = 0;
     virtual std::wstring PmDesignator() const = 0;
+    // The short date picture: d/dd, M/MM, yy/yyyy, text in single quotes ("dd/MM/yyyy").
+    virtual std::wstring ShortDateFormat() const { return L"dd/MM/yyyy"; }
 };
 
 }  // namespace orvane

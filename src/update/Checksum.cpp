@@ -47,6 +47,21 @@ bool StreamFile(const std::wstring& path, Consume consume) {
     return true;
 }
 
+// The same blocks through the file service; false when the file cannot be opened.
+template <typename Consume>
+bool StreamFile(IFileOperations& files, const std::wstring& path, Consume consume) {
+    auto in = files.OpenRead(path);
+    if (!in) return false;
+    unsigned char buffer[kBlock];
+    for (;;) {
+        const auto got = in->Read(buffer, kBlock);
+        if (!got) break;
+        consume(buffer, static_cast<size_t>(*got));
+        if (*got != kBlock) break;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::uint32_t AdditiveCrc32Update(std::uint32_t s, const unsigned char* data, size_t size) {
@@ -82,6 +97,30 @@ std::int32_t FileSizeOf(const std::wstring& path) {
     const std::streamoff size = in.tellg();
     if (size < 0) return 0;
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(size) & 0xFFFFFFFFu));
+}
+
+std::int32_t FileCRC32(IFileOperations& files, const std::wstring& path) {
+    std::uint32_t s = 0xFFFFFFFFu;
+    bool any = false;
+    StreamFile(files, path, [&](const unsigned char* data, size_t n) {
+        any = any || n > 0;
+        s = AdditiveCrc32Update(s, data, n);
+    });
+    return any ? static_cast<std::int32_t>(s ^ 0xFFFFFFFFu) : 0;
+}
+
+std::int32_t FileByteSum(IFileOperations& files, const std::wstring& path) {
+    std::uint32_t s = 0xFFFFFFFFu;
+    StreamFile(files, path, [&](const unsigned char* data, size_t n) {
+        for (size_t i = 0; i < n; ++i) s += data[i];
+    });
+    return static_cast<std::int32_t>(s);
+}
+
+std::int32_t FileSizeOf(IFileOperations& files, const std::wstring& path) {
+    auto in = files.OpenRead(path);
+    const auto size = in ? in->Size() : std::nullopt;
+    return size ? static_cast<std::int32_t>(static_cast<std::uint32_t>(*size & 0xFFFFFFFFu)) : 0;
 }
 
 }  // namespace orvane

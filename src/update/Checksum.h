@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/FileOperations.h"
+
 namespace orvane {
 
 // The engine's checksum: the reflected CRC-32 table with each step's term added to the running value
@@ -15,5 +17,10 @@ std::uint32_t StandardCrc32(const unsigned char* data, size_t size);
 std::int32_t FileCRC32(const std::wstring& path);    // 0 when the file cannot be opened or is empty
 std::int32_t FileByteSum(const std::wstring& path);  // -1 when the file cannot be opened or is empty
 std::int32_t FileSizeOf(const std::wstring& path);   // low 32 bits of the size; 0 when it cannot be opened
+
+// The same, reading through the engine's file service.
+std::int32_t FileCRC32(IFileOperations& files, const std::wstring& path);
+std::int32_t FileByteSum(IFileOperations& files, const std::wstring& path);
+std::int32_t FileSizeOf(IFileOperations& files, const std::wstring& path);
 
 }  // namespace orvane

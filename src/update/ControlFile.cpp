@@ -35,6 +35,20 @@ std::wstring DecodeControlText(std::string_view bytes, const IAnsiCodePage& ansi
     return ansi.Decode(bytes);
 }
 
+std::vector<std::wstring> DecodeTextLines(std::string_view bytes, const IAnsiCodePage& ansi) {
+    const std::wstring text = DecodeControlText(bytes, ansi);
+    std::vector<std::wstring> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != L'\r' && text[i] != L'\n') continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
 std::optional<std::int32_t> ParseControlInteger(std::wstring_view text) {
     if (text.empty()) return std::nullopt;
     std::wstring_view digits;

@@ -50,6 +50,9 @@ std::optional<std::int32_t> ParseControlInteger(std::wstring_view text);
 
 // The text of control-file bytes, by byte-order mark or in the 8-bit code page.
 std::wstring DecodeControlText(std::string_view bytes, const IAnsiCodePage& ansi);
+// The lines of a downloaded text decoded as the control file is, split at CR LF, CR or LF; a final
+// line break opens no empty last line.
+std::vector<std::wstring> DecodeTextLines(std::string_view bytes, const IAnsiCodePage& ansi);
 
 // Every key the engine reads, with its effective value after defaults.
 struct TControlFileValues {

@@ -124,6 +124,42 @@ std::optional<TDateTime> ParseDayMonthYear(std::wstring_view text, wchar_t separ
     return EncodeDate(year, month, day);
 }
 
+std::wstring FormatDatePicture(TDateTime value, std::wstring_view picture, wchar_t separator) {
+    const DateParts p = DecodeDateTime(value);
+    std::wstring out;
+    for (size_t i = 0; i < picture.size();) {
+        const wchar_t c = picture[i];
+        if (c == L'\'') {
+            const size_t close = picture.find(L'\'', i + 1);
+            const size_t end = close == std::wstring_view::npos ? picture.size() : close;
+            out += picture.substr(i + 1, end - i - 1);
+            i = end + 1;
+            continue;
+        }
+        size_t run = 1;
+        while (i + run < picture.size() && picture[i + run] == c) ++run;
+        switch (c) {
+            case L'd':
+                out += run >= 2 ? TwoDigits(p.day) : std::to_wstring(p.day);
+                break;
+            case L'M':
+                out += run >= 2 ? TwoDigits(p.month) : std::to_wstring(p.month);
+                break;
+            case L'y':
+                out += run <= 2 ? TwoDigits(p.year % 100) : std::to_wstring(p.year);
+                break;
+            case L'/':
+                out.append(run, separator);
+                break;
+            default:
+                out.append(run, c);
+                break;
+        }
+        i += run;
+    }
+    return out;
+}
+
 std::wstring FormatTimePicture(TDateTime value, std::wstring_view picture, std::wstring_view am, std::wstring_view pm) {
     const DateParts p = DecodeDateTime(value);
     std::wstring out;

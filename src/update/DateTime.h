@@ -20,6 +20,9 @@ DateParts DecodeDateTime(TDateTime value);
 TDateTime DateOf(TDateTime value);
 TDateTime TimeOf(TDateTime value);
 
+// The date with a system short date picture (d, dd, M, MM, yy, yyyy, 'literal'); "/" stands for the
+// separator. Other picture letters (day and month names) are written as their numbers.
+std::wstring FormatDatePicture(TDateTime value, std::wstring_view picture, wchar_t separator);
 // "dd/mm/yyyy" with the given separator in place of "/".
 std::wstring FormatDayMonthYear(TDateTime value, wchar_t separator);
 // Day, month and year in that order, separated by the separator; years of two digits or fewer fall in 1950-2049.

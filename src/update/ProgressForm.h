@@ -12,6 +12,8 @@ public:
     virtual void SetProgress(long long minimum, long long maximum, long long position) = 0;
     virtual void SetFileLabel(const std::wstring& text) = 0;
     virtual void SetCaption(const std::wstring& text) = 0;
+    // Shown while a file downloads, hidden in between.
+    virtual void SetVisible(bool visible) { (void)visible; }
 };
 
 }  // namespace orvane

@@ -137,12 +137,6 @@ RegHive HiveOf(TLastURLReg root) {
     return root == TLastURLReg::lurLOCALMACHINE ? RegHive::LocalMachine : RegHive::CurrentUser;
 }
 
-std::string ReadWholeFile(const std::wstring& path, bool& ok) {
-    std::ifstream in(NativePath(path), std::ios::binary);
-    ok = static_cast<bool>(in);
-    return ok ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string();
-}
-
 }  // namespace
 
 const wchar_t* StatusTemplate(int msgId) {
@@ -194,7 +188,13 @@ TWebUpdate::TWebUpdate(const TWebUpdateServices& services) : FServices(services)
     SetLogFileName(L"WUPDATE.LOG");
 }
 
-TWebUpdate::~TWebUpdate() = default;
+TWebUpdate::~TWebUpdate() {
+    // A worker still running would otherwise use an engine that is gone.
+    if (FServices.workers) {
+        FCancelled = true;
+        FServices.workers->JoinAll();
+    }
+}
 
 void TWebUpdate::SetLogFileName(const std::wstring& name) {
     FLogFileName = name;
@@ -426,104 +426,16 @@ void TWebUpdate::UpdateDatePut(TDateTime dt) {
     }
 }
 
-// The file list as the control file offers it.
-
-int TWebUpdate::GetFileDetails() {
-    FFileList.Clear();
-    bool ok = false;
-    const std::string bytes = ReadWholeFile(FControlFileName, ok);
-    const TWindows1252 western;
-    const TControlFile file =
-        TControlFile::FromBytes(bytes, FServices.ansi ? *FServices.ansi : static_cast<const IAnsiCodePage&>(western));
-    const std::int32_t count = file.ReadInteger(L"files", L"count", 0);
-    if (count > 0) {
-        DoStatus(943, L"", 3, 0);
-        const std::int32_t entries = count > kMaxControlFileEntries ? kMaxControlFileEntries : count;
-        for (std::int32_t i = 1; i <= entries; ++i)
-            FFileList.Add() = MakeFileDescription(ReadFileSection(file, i),
-                                                  [this](const std::wstring& v) { return ExpandPrefixes(v); });
-    }
-    return count;
-}
-
 // Steps built with their own work; until then they refuse instead of pretending to succeed.
 
-bool TWebUpdate::ShowWhatsNewDialog(const std::string&) {
-    NotBuilt("ShowWhatsNewDialog");
-}
-bool TWebUpdate::ShowEULADialog(const std::string&) {
-    NotBuilt("ShowEULADialog");
-}
 bool TWebUpdate::ExtractRestarter() {
     NotBuilt("ExtractRestarter");
 }
 bool TWebUpdate::ExtractPatcher() {
     NotBuilt("ExtractPatcher");
 }
-bool TWebUpdate::IsUpdateNeeded(const std::wstring&, std::wstring&, std::int32_t, std::int32_t) {
-    NotBuilt("IsUpdateNeeded");
-}
-void TWebUpdate::DoSetAppParamBefore(std::wstring&) {
-    NotBuilt("DoSetAppParamBefore");
-}
-void TWebUpdate::DoSetAppParamAfter(std::wstring&) {
-    NotBuilt("DoSetAppParamAfter");
-}
 void TWebUpdate::DoRestart() {
     NotBuilt("DoRestart");
-}
-std::wstring TWebUpdate::GetControlFileURL() {
-    NotBuilt("GetControlFileURL");
-}
-int TWebUpdate::GetControlFile() {
-    NotBuilt("GetControlFile");
-}
-int TWebUpdate::DoVersionCheck() {
-    NotBuilt("DoVersionCheck");
-}
-int TWebUpdate::HandleActions() {
-    NotBuilt("HandleActions");
-}
-std::optional<std::vector<std::wstring>> TWebUpdate::GetWhatsNew() {
-    NotBuilt("GetWhatsNew");
-}
-std::optional<std::string> TWebUpdate::GetWhatsNewStream() {
-    NotBuilt("GetWhatsNewStream");
-}
-std::optional<std::vector<std::wstring>> TWebUpdate::GetEULA() {
-    NotBuilt("GetEULA");
-}
-std::optional<std::string> TWebUpdate::GetEULAStream() {
-    NotBuilt("GetEULAStream");
-}
-int TWebUpdate::ProcessFileDetails() {
-    NotBuilt("ProcessFileDetails");
-}
-int TWebUpdate::GetFileUpdates() {
-    NotBuilt("GetFileUpdates");
-}
-
-// Public operations of later steps: declared so callers compile, refusing until they are built.
-void TWebUpdate::DoUpdate(bool) {
-    NotBuilt("DoUpdate");
-}
-void TWebUpdate::DoThreadUpdate(bool) {
-    NotBuilt("DoThreadUpdate");
-}
-bool TWebUpdate::NewVersionAvailable(bool) {
-    NotBuilt("NewVersionAvailable");
-}
-std::optional<std::vector<std::wstring>> TWebUpdate::NewWhatsNew(bool) {
-    NotBuilt("NewWhatsNew");
-}
-int TWebUpdate::UpdateActions() {
-    NotBuilt("UpdateActions");
-}
-void TWebUpdate::ShowHTMLDialog(const std::wstring&) {
-    NotBuilt("ShowHTMLDialog");
-}
-void TWebUpdate::DoSuccess() {
-    NotBuilt("DoSuccess");
 }
 void TWebUpdate::DoPostUpdateInfo() {
     NotBuilt("DoPostUpdateInfo");

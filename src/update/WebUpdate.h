@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,7 +10,9 @@
 #include "platform/CabinetExtractor.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
+#include "platform/CurrentFolder.h"
 #include "platform/Dialogs.h"
+#include "platform/EngineDialogs.h"
 #include "platform/Environment.h"
 #include "platform/FileOperations.h"
 #include "platform/FileTimes.h"
@@ -21,13 +24,17 @@
 #include "platform/LoginPrompt.h"
 #include "platform/LzExpand.h"
 #include "platform/MessagePump.h"
+#include "platform/Processes.h"
 #include "platform/Registry.h"
 #include "platform/RegistryStore.h"
 #include "platform/SystemVersion.h"
+#include "platform/VersionResource.h"
+#include "platform/Worker.h"
 #include "update/DateTime.h"
 #include "update/FileList.h"
 #include "update/ProgressForm.h"
 #include "update/UrlHelpers.h"
+#include "update/Versions.h"
 
 namespace orvane {
 
@@ -90,6 +97,13 @@ struct TWebUpdateServices {
     ICabinetExtractor* cabinets = nullptr;
     ILoginPrompt* login = nullptr;
     IMessagePump* pump = nullptr;
+    const IVersionResource* versions = nullptr;
+    IProcessLauncher* processes = nullptr;
+    IEngineDialogs* engineDialogs = nullptr;
+    ICurrentFolder* currentFolder = nullptr;
+    IWorkerThreads* workers = nullptr;
+    // Creates the download window DoUpdate shows; none when empty.
+    std::function<std::unique_ptr<TProgressForm>()> progressForms;
 };
 
 // The status template of a message number; nullptr when the number has none.
@@ -201,7 +215,7 @@ public:
     const TFileList& FileList() const { return FFileList; }
     bool Cancelled() const { return FCancelled; }
     bool InProgress() const { return FInProgress; }
-    bool AppNeedsRestart() const { return FAppNeedsRestart; }
+    bool AppNeedsRestart() const { return FAppClose && !FCancelled && FAppCompsIncluded; }
     bool AppSilentRestart() const { return FSilentRestart; }
     void* HintConnect() const { return FHintConnect; }
     bool UACEnabled() const { return true; }
@@ -209,7 +223,7 @@ public:
     // Whole runs and queries; built with their steps.
     void DoUpdate(bool initPath = true);
     void DoThreadUpdate(bool initPath = true);
-    bool NewVersionAvailable(bool initPath);
+    bool NewVersionAvailable(bool initPath = true);
     std::optional<std::vector<std::wstring>> NewWhatsNew(bool showDialog);
     int UpdateActions();
     void ShowHTMLDialog(const std::wstring& url);
@@ -222,6 +236,16 @@ public:
     std::wstring URLtoFile(const std::wstring& url);
     std::wstring URLToDomain(const std::wstring& url);
     std::wstring MakeProxyUrl(const std::wstring& url, const std::wstring& proxyUser, const std::wstring& proxyPwd);
+
+    tfvi GetFileVersion(const std::wstring& fileName);
+    TDateTime ParseUpdateDateTime(const std::wstring& date, const std::wstring& time) const;
+    std::optional<std::vector<std::wstring>> DownloadTextList(const std::wstring& url);
+    std::optional<std::string> DownloadTextStream(const std::wstring& url);
+    static bool StreamIsRTF(const std::string& stream);
+    bool RunAndWait(const std::wstring& command, bool showWindow, bool showAnimation, const std::wstring& caption,
+                    const std::wstring& message);
+    // Runs on the main thread once the worker of DoThreadUpdate has ended.
+    void ThreadDone();
 
     // Services every step uses.
     std::wstring ExpandPrefixes(std::wstring text);
@@ -237,12 +261,12 @@ public:
     void UpdateDatePut(TDateTime dt);
 
     // Overridable operations, in the order of their slots.
-    virtual bool ShowWhatsNewDialog(const std::string& content);
-    virtual bool ShowEULADialog(const std::string& content);
+    virtual int ShowWhatsNewDialog(const std::string& content);
+    virtual int ShowEULADialog(const std::string& content);
     virtual void DoStatus(int msgId, const std::wstring& text, int statusCode, int errCode);
     virtual bool ExtractRestarter();
     virtual bool ExtractPatcher();
-    virtual bool IsUpdateNeeded(const std::wstring& newVersion, std::wstring& localVersion, std::int32_t newSize,
+    virtual bool IsUpdateNeeded(std::wstring& newVersion, std::wstring& localFile, std::int32_t newSize,
                                 std::int32_t newCheckSum);
     virtual void DoFileProgress(const std::wstring& fileName, std::int64_t pos, std::int64_t size);
     virtual void DoProgressCancel(bool& cancel);
@@ -300,6 +324,17 @@ protected:
     std::wstring TempFolder() const;
     void Uncompress(const std::wstring& path, const std::wstring& target, bool ruleA);
 
+    // The local control file as every step reads it; empty when it cannot be read.
+    TControlFile ReadControlFile();
+    // Text bytes decoded as the control file is, split on any line break.
+    std::vector<std::wstring> TextLines(const std::string& bytes) const;
+    // Starts a program of the action section without waiting; failures are not reported.
+    void StartProgram(const std::wstring& program, const std::wstring& params);
+    // Finishes one downloaded entry; false when a step that must succeed failed.
+    bool FinishDownload(const TFileDescription& entry, const std::wstring& folder, const std::wstring& name);
+    // The folder the current folder stands for; "" when unknown.
+    std::wstring CurrentFolder() const;
+
     // Appends one line to the process-wide log file; a line that cannot be written is lost.
     void WriteLogLine(const std::wstring& line);
     // Steps of later work that are not there yet say so instead of pretending to succeed.
@@ -314,7 +349,6 @@ protected:
     TFileList FFileList;
     bool FCancelled = false;
     bool FInProgress = false;
-    bool FAppNeedsRestart = false;
     bool FSilentRestart = false;
     void* FHintConnect = nullptr;  // the session for HTTP, FFtpConnection for FTP
     TInternetHandle FHint;
@@ -331,6 +365,7 @@ protected:
     bool FSaveUpdate = false;
     std::wstring FLocalFileDateCheck;
     bool FThreaded = false;
+    bool FDownloadsRefused = false;  // the user said No to a download in the last GetFileUpdates
     TProgressForm* FProgressForm = nullptr;
 };
 

@@ -114,7 +114,9 @@ public:
     wchar_t timeSeparator = L':';
     std::wstring longTime = L"HH:mm:ss";
     std::wstring am = L"AM", pm = L"PM";
+    std::wstring shortDate = L"dd/MM/yyyy";
     wchar_t DateSeparator() const override { return dateSeparator; }
+    std::wstring ShortDateFormat() const override { return shortDate; }
     wchar_t TimeSeparator() const override { return timeSeparator; }
     std::wstring LongTimeFormat() const override { return longTime; }
     std::wstring AmDesignator() const override { return am; }

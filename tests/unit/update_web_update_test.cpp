@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "core/Text.h"
+#include "fakes/FakeNet.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/FakeUpdate.h"
 #include "update/HostProbes.h"
@@ -325,18 +326,9 @@ TEST_F(UpdateWebUpdate, HostDescription) {
 // reaches no half-done work (and each of them links).
 TEST_F(UpdateWebUpdate, LaterStepsRefuseInsteadOfPretending) {
     TestableWebUpdate u(services);
-    std::wstring localVersion;
     const std::pair<const char*, std::function<void()>> steps[] = {
-        {"DoVersionCheck", [&] { u.DoVersionCheck(); }},
-        {"GetFileUpdates", [&] { u.GetFileUpdates(); }},
-        {"IsUpdateNeeded", [&] { u.IsUpdateNeeded(L"1.0", localVersion, 0, 0); }},
-        {"DoUpdate", [&] { u.DoUpdate(); }},
-        {"DoThreadUpdate", [&] { u.DoThreadUpdate(); }},
-        {"NewVersionAvailable", [&] { u.NewVersionAvailable(true); }},
-        {"NewWhatsNew", [&] { u.NewWhatsNew(false); }},
-        {"UpdateActions", [&] { u.UpdateActions(); }},
-        {"ShowHTMLDialog", [&] { u.ShowHTMLDialog(L"http://127.0.0.1/x.htm"); }},
-        {"DoSuccess", [&] { u.DoSuccess(); }},
+        {"DoRestart", [&] { u.DoRestart(); }},
+        {"ExtractRestarter", [&] { u.ExtractRestarter(); }},
         {"DoPostUpdateInfo", [&] { u.DoPostUpdateInfo(); }},
     };
     for (const auto& [name, call] : steps) {
@@ -350,11 +342,13 @@ TEST_F(UpdateWebUpdate, LaterStepsRefuseInsteadOfPretending) {
 }
 
 TEST_F(UpdateWebUpdate, GetFileDetailsBuildsTheList) {
-    const std::string path = ::testing::TempDir() + "orvane_update_control.inf";
-    std::ofstream(path, std::ios::binary) << "[files]\r\ncount=2\r\n[file1]\r\nurl={APP}\\a.exe\r\n"
-                                             "targetdir={app}\\data\r\ndescr=First\r\nmandatory=1\r\n";
+    const std::wstring path = L"C:\\temp\\orvane_update_control.inf";
+    fakes::FakeFileOperations fileOps;
+    services.fileOps = &fileOps;
+    fileOps.Put(path, "[files]\r\ncount=2\r\n[file1]\r\nurl={APP}\\a.exe\r\n"
+                      "targetdir={app}\\data\r\ndescr=First\r\nmandatory=1\r\n");
     TestableWebUpdate u(services);
-    u.FControlFileName = FromUtf8(path);
+    u.FControlFileName = path;
     std::vector<std::wstring> statuses;
     u.OnStatus = [&](TWebUpdate&, const std::wstring& s, int, int) { statuses.push_back(s); };
     EXPECT_EQ(u.GetFileDetails(), 2);
@@ -366,7 +360,7 @@ TEST_F(UpdateWebUpdate, GetFileDetailsBuildsTheList) {
     EXPECT_TRUE(u.FileList()[1].Preselect);
     EXPECT_EQ(statuses, std::vector<std::wstring>{L"Found file update instruction"});
 
-    std::ofstream(path, std::ios::binary) << "[files]\r\ncount=0\r\n";
+    fileOps.Put(path, "[files]\r\ncount=0\r\n");
     statuses.clear();
     EXPECT_EQ(u.GetFileDetails(), 0);
     EXPECT_EQ(u.FileList().Count(), 0u);

@@ -27,6 +27,8 @@ const TCommand& LandscapeCommand();  // landscape FILE
 const TCommand& ChecksumCommand();   // checksum FILE
 const TCommand& ControlCommand();    // control FILE
 const TCommand& FetchCommand();      // fetch [OPTIONS] URL FOLDER
+const TCommand& CheckCommand();      // check [--app-folder DIR] URL
+const TCommand& UpdateCommand();     // update [--app-folder DIR] URL
 #ifdef _WIN32
 const TCommand& CabinetCommand();  // cabinet FILE FOLDER
 const TCommand& ReportCommand();   // report [--json] [--ping] [--ports]

@@ -19,6 +19,7 @@ std::vector<const TCommand*> Commands() {
         &ChecksumCommand(),
         &ControlCommand(),
         &FetchCommand(),
+        &CheckCommand(), &UpdateCommand(),
 #ifdef _WIN32
         &CabinetCommand(),
         &ReportCommand(),

@@ -50,4 +50,9 @@ std::wstring TWin32LocaleFormat::PmDesignator() const {
     return LocaleText(LOCALE_S2359);
 }
 
+std::wstring TWin32LocaleFormat::ShortDateFormat() const {
+    const std::wstring picture = LocaleText(LOCALE_SSHORTDATE);
+    return picture.empty() ? L"dd/MM/yyyy" : picture;
+}
+
 }  // namespace orvane::win32

@@ -12,6 +12,7 @@ public:
     std::wstring LongTimeFormat() const override;
     std::wstring AmDesignator() const override;
     std::wstring PmDesignator() const override;
+    std::wstring ShortDateFormat() const override;
 };
 
 }  // namespace orvane::win32

@@ -2,6 +2,7 @@
 
 #include "update/HostProbes.h"
 #include "update/win32/Cabinet_win32.h"
+#include "update/win32/ProgressForm_win32.h"
 
 namespace orvane {
 
@@ -27,7 +28,7 @@ int TWin32CabinetExtractor::Extract(const std::wstring& cabinet, const std::wstr
 }
 
 TWin32UpdateServices::TWin32UpdateServices(HWND owner)
-    : folders_(UpdateKnownFolderRoute(system_)), dialogs_(owner), login_(owner) {}
+    : folders_(UpdateKnownFolderRoute(system_)), dialogs_(owner), login_(owner), engineDialogs_(owner), owner_(owner) {}
 
 TWebUpdateServices TWin32UpdateServices::Services() {
     TWebUpdateServices s;
@@ -50,6 +51,13 @@ TWebUpdateServices TWin32UpdateServices::Services() {
     s.cabinets = &cabinets_;
     s.login = &login_;
     s.pump = &pump_;
+    s.versions = &versions_;
+    s.processes = &processes_;
+    s.engineDialogs = &engineDialogs_;
+    s.currentFolder = &currentFolder_;
+    s.workers = &workers_;
+    const HWND owner = owner_;
+    s.progressForms = [owner]() -> std::unique_ptr<TProgressForm> { return std::make_unique<TWin32ProgressForm>(owner); };
     return s;
 }
 

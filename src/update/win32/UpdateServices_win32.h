@@ -12,10 +12,13 @@
 #include "platform/win32/LocaleFormat_win32.h"
 #include "platform/win32/LzExpand_win32.h"
 #include "platform/win32/MessagePump_win32.h"
+#include "platform/win32/Processes_win32.h"
+#include "platform/win32/Worker_win32.h"
 #include "platform/win32/RegistryStore_win32.h"
 #include "platform/win32/SystemVersion_win32.h"
 #include "platform/win32/Win32Platform.h"
 #include "update/WebUpdate.h"
+#include "update/win32/EngineDialogs_win32.h"
 #include "update/win32/LoginForm_win32.h"
 
 namespace orvane {
@@ -62,6 +65,12 @@ private:
     TWin32CabinetExtractor cabinets_{ansi_};
     TWin32LoginPrompt login_;
     win32::TWin32MessagePump pump_;
+    win32::TWin32VersionResource versions_;
+    win32::TWin32ProcessLauncher processes_;
+    TWin32EngineDialogs engineDialogs_;
+    win32::TWin32CurrentFolder currentFolder_;
+    win32::TWin32WorkerThreads workers_;
+    HWND owner_;
 };
 
 }  // namespace orvane

@@ -1,0 +1,104 @@
+// The services an update run adds, against the real system: processes and their exit codes, the
+// current folder, worker threads whose end comes back to the main thread, and the engine's run
+// wired to them.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <filesystem>
+
+#include "core/Error.h"
+#include "core/Text.h"
+#include "platform/win32/LocaleFormat_win32.h"
+#include "platform/win32/Processes_win32.h"
+#include "platform/win32/Worker_win32.h"
+#include "update/win32/EngineDialogs_win32.h"
+
+namespace orvane {
+namespace {
+
+TEST(UpdateRunAdapters, RunAndWaitGivesTheExitCode) {
+    struct Case {
+        const wchar_t* command;
+        bool started;
+        std::optional<std::uint32_t> exitCode;
+        DWORD lastError;
+    };
+    const Case cases[] = {
+        {L"cmd.exe /c exit 0", true, 0u, 0},
+        {L"cmd.exe /c exit 3", true, 3u, 8195},
+        {L"no-such-program-here.exe", false, std::nullopt, ERROR_FILE_NOT_FOUND},
+    };
+    win32::TWin32ProcessLauncher launcher;
+    for (const Case& c : cases) {
+        SetLastError(0);
+        const auto run = launcher.RunAndWait(c.command, false);
+        const DWORD error = GetLastError();
+        EXPECT_EQ(run.started, c.started) << c.command;
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.command;
+        EXPECT_EQ(error, c.lastError) << c.command;
+    }
+}
+
+TEST(UpdateRunAdapters, ShellRefusesAMissingProgram) {
+    win32::TWin32ProcessLauncher launcher;
+    EXPECT_FALSE(launcher.ShellOpen(L"C:\\no-such-folder\\no-such-program.exe", L"", true));
+}
+
+TEST(UpdateRunAdapters, CurrentFolder) {
+    win32::TWin32CurrentFolder current;
+    const std::wstring before = current.Get();
+    std::wstring temp = std::filesystem::temp_directory_path().wstring();
+    while (temp.size() > 3 && temp.back() == L'\\') temp.pop_back();
+    ASSERT_TRUE(current.Set(temp));
+    EXPECT_TRUE(EqualsNoCaseAscii(current.Get(), temp)) << ToUtf8(current.Get()) << " " << ToUtf8(temp);
+    EXPECT_FALSE(current.Set(L"C:\\no-such-folder-here"));
+    ASSERT_TRUE(current.Set(before));
+}
+
+TEST(UpdateRunAdapters, WorkerEndRunsOnTheMainThread) {
+    win32::TWin32WorkerThreads workers;
+    const DWORD main = GetCurrentThreadId();
+    DWORD worker = 0, doneOn = 0;
+    workers.Start([&] { worker = GetCurrentThreadId(); }, [&] { doneOn = GetCurrentThreadId(); });
+    for (int i = 0; i < 500 && doneOn == 0; ++i) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(10);
+    }
+    EXPECT_NE(worker, 0u);
+    EXPECT_NE(worker, main);
+    EXPECT_EQ(doneOn, main);
+}
+
+TEST(UpdateRunAdapters, JoinWaitsAndDropsUndeliveredEnds) {
+    win32::TWin32WorkerThreads workers;
+    bool worked = false, done = false;
+    workers.Start(
+        [&] {
+            Sleep(100);
+            worked = true;
+        },
+        [&] { done = true; });
+    workers.JoinAll();
+    EXPECT_TRUE(worked);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    EXPECT_FALSE(done);  // the engine that asked for it may be gone
+}
+
+TEST(UpdateRunAdapters, ShortDatePictureOfTheUser) {
+    const std::wstring picture = win32::TWin32LocaleFormat().ShortDateFormat();
+    for (const wchar_t letter : {L'd', L'M', L'y'})
+        EXPECT_NE(picture.find(letter), std::wstring::npos) << ToUtf8(picture);
+}
+
+TEST(UpdateRunAdapters, HtmlDialogWithoutAnEngineIsAnError) {
+    // The test prefixes carry no HTML engine: the dialog must say so, not crash or hang.
+    TWin32EngineDialogs dialogs(nullptr);
+    EXPECT_THROW(dialogs.ShowHtml(L"about:blank"), AppError);
+}
+
+}  // namespace
+}  // namespace orvane

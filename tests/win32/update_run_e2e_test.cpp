@@ -1,0 +1,304 @@
+// A whole update on the real services against the loopback HTTP server: the control file and the
+// files come over WinInet, land in a scratch application folder, and a failing entry leaves that
+// folder as it was.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+
+#include "LoopbackServers.h"
+#include "core/Text.h"
+#include "platform/win32/Handle.h"
+#include "update/WebUpdate.h"
+#include "update/win32/UpdateServices_win32.h"
+
+namespace orvane {
+namespace {
+
+namespace fs = std::filesystem;
+using testservers::LoopbackServers;
+
+const LoopbackServers& Servers() {
+    return LoopbackServers::Get();
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("<missing>");
+}
+
+std::wstring Wide(const std::string& s) {
+    return std::wstring(s.begin(), s.end());
+}
+
+// The control file's text in the encodings a server may publish it in.
+enum class Encoding { Ansi, Utf8Bom, Utf16 };
+std::string Encode(const std::wstring& text, Encoding e) {
+    switch (e) {
+        case Encoding::Ansi:
+            return std::string(text.begin(), text.end());
+        case Encoding::Utf8Bom:
+            return "\xEF\xBB\xBF" + ToUtf8(text);
+        case Encoding::Utf16: {
+            std::string out = "\xFF\xFE";
+            for (wchar_t c : text) out += {static_cast<char>(c & 0xFF), static_cast<char>((c >> 8) & 0xFF)};
+            return out;
+        }
+    }
+    return {};
+}
+
+// The real launcher, remembering what it was asked to start and whether the shell started it.
+class RecordingLauncher : public IProcessLauncher {
+public:
+    explicit RecordingLauncher(IProcessLauncher& real) : real_(real) {}
+    std::vector<std::pair<std::wstring, bool>> opened;
+    bool ShellOpen(const std::wstring& file, const std::wstring& parameters, bool normalShow) override {
+        const bool started = real_.ShellOpen(file, parameters, normalShow);
+        opened.emplace_back(file, started);
+        return started;
+    }
+    bool Exec(const std::string& commandLine) override { return real_.Exec(commandLine); }
+    TRun RunAndWait(const std::wstring& commandLine, bool showWindow) override {
+        return real_.RunAndWait(commandLine, showWindow);
+    }
+
+private:
+    IProcessLauncher& real_;
+};
+
+class UpdateRunE2E : public ::testing::Test {
+protected:
+    UpdateRunE2E() : token(LoopbackServers::UniqueToken()) {
+        wchar_t temp[MAX_PATH + 1] = {};
+        GetTempPathW(MAX_PATH, temp);
+        app = fs::path(temp) / (L"orvane-app-" + Wide(token));
+        fs::create_directories(app);
+        // The working folder is the system's temporary folder: one of its own, since other test
+        // programs download files of the same names at the same time.
+        work = fs::path(temp) / (L"orvane-work-" + Wide(token));
+        fs::create_directories(work);
+        SetEnvironmentVariableW(L"TMP", work.c_str());
+        SetEnvironmentVariableW(L"TEMP", work.c_str());
+        served = Servers().Root() / "scratch" / token;
+        fs::create_directories(served);
+        registryKey = L"Software\\OrvaneTests\\" + Wide(token);
+    }
+    ~UpdateRunE2E() override {
+        std::error_code ec;
+        fs::remove_all(app, ec);
+        fs::remove_all(work, ec);
+        fs::remove_all(served, ec);
+        RegDeleteTreeW(HKEY_CURRENT_USER, registryKey.c_str());
+    }
+
+    std::wstring Route(const std::wstring& path) const { return Servers().Url("http", L"/t/" + Wide(token) + path); }
+    std::wstring ControlUrl() const { return Route(L"/files/scratch/" + Wide(token) + L"/app.inf"); }
+
+    // The program's own settings, without questions and without a restart.
+    TWebUpdate& Engine() {
+        services = win32.Services();
+        launcher = std::make_unique<RecordingLauncher>(*services.processes);
+        services.processes = launcher.get();
+        engine = std::make_unique<TWebUpdate>(services);
+        TWebUpdate& u = *engine;
+        u.ExtractCAB = true;
+        // The program forces its updates; the check runs here so that the date's recording is seen.
+        u.ForceUpdate = false;
+        u.Logging = true;
+        u.UseCRC32 = true;
+        u.ShowDownloadProgress = false;
+        u.UpdateUpdate = TWebUpdateUpdate::wuuSilent;
+        u.SetLogFileName((app / L"WUPDATE.LOG").wstring());
+        u.URL = ControlUrl();
+        u.LastURLEntry = {true, L"Software\\OrvaneTests", Wide(token), TLastURLReg::lurLOCALUSER};
+        const std::wstring appFolder = app.wstring();
+        u.OnConvertPrefix = [appFolder](TWebUpdate&, std::wstring& path) {
+            const size_t at = path.find(L"{APP}");
+            if (at != std::wstring::npos) path.replace(at, 5, appFolder);
+        };
+        u.OnSuccess = [this](TWebUpdate&) { ++successes; };
+        return u;
+    }
+    void Publish(const std::wstring& files, Encoding e = Encoding::Ansi) {
+        const std::wstring text =
+            L"[update]\r\ndate=01/01/2030\r\n[action]\r\nrunafter=cmd.exe\r\nrunafterparam=/c echo ran> \"" +
+            (app / L"ran.txt").wstring() + L"\"\r\n" + files;
+        std::ofstream(served / "app.inf", std::ios::binary) << Encode(text, e);
+    }
+    bool DateRecorded() const {
+        return services.store->ReadText(RegHive::CurrentUser, L"Software\\OrvaneTests", Wide(token), L"LastDate")
+            .has_value();
+    }
+    // An empty application folder; the program started after the last run may still hold it.
+    void ResetApp() {
+        std::error_code ec;
+        for (int i = 0; i < 100; ++i) {
+            fs::remove_all(app, ec);
+            if (!ec) break;
+            Sleep(50);
+        }
+        fs::create_directories(app);
+    }
+
+    std::wstring Offered() const {
+        return L"[files]\r\ncount=3\r\n"
+               L"[file1]\r\nurl=" +
+               Route(L"/files/data.bin") +
+               L"\r\ntargetdir={APP}\r\n"
+               L"[file2]\r\nurl=" +
+               Route(L"/files/lz/big.dl_") +
+               L"\r\ntargetdir={APP}\r\ncompressed=1\r\n"
+               L"[file3]\r\nurl=" +
+               Route(L"/files/cab/gcab-subdir-mszip.cab") + L"\r\ntargetdir={APP}\\cab\r\ncompressed=1\r\n";
+    }
+
+    std::string token;
+    fs::path app, work, served;
+    std::wstring registryKey;
+    TWin32UpdateServices win32;
+    TWebUpdateServices services;
+    std::unique_ptr<RecordingLauncher> launcher;
+    std::unique_ptr<TWebUpdate> engine;
+    int successes = 0;
+};
+
+TEST_F(UpdateRunE2E, InstallsEveryKindOfFileFromEachControlFileEncoding) {
+    for (const Encoding e : {Encoding::Ansi, Encoding::Utf8Bom, Encoding::Utf16}) {
+        ResetApp();
+        RegDeleteTreeW(HKEY_CURRENT_USER, registryKey.c_str());
+        successes = 0;
+        Publish(Offered(), e);
+        Engine().DoUpdate(false);
+        const std::string which = std::to_string(static_cast<int>(e)) + "\n" + ReadFile(app / "WUPDATE.LOG");
+        EXPECT_EQ(ReadFile(app / "data.bin"), ReadFile(Servers().Root() / "data.bin")) << which;
+        EXPECT_EQ(ReadFile(app / "big.dll"), ReadFile(Servers().LzFiles() / "expected" / "big.dll")) << which;
+        EXPECT_FALSE(fs::exists(app / "big.dl_")) << which;
+        EXPECT_TRUE(fs::exists(app / "cab" / "top.txt")) << which;
+        EXPECT_TRUE(fs::exists(app / "cab" / "sub" / "dir" / "nested.txt")) << which;
+        EXPECT_EQ(successes, 1) << which;
+        EXPECT_TRUE(DateRecorded()) << which;
+        // Started, not watched: the shell's answer is what the engine has of it.
+        ASSERT_EQ(launcher->opened.size(), 1u) << which;
+        EXPECT_EQ(launcher->opened[0], std::make_pair(std::wstring(L"cmd.exe"), true)) << which;
+        EXPECT_NE(ReadFile(app / "WUPDATE.LOG").find("Finished processing update control file"), std::string::npos);
+    }
+}
+
+struct FailureCase {
+    const char* name;
+    std::wstring route;
+    const wchar_t* installed;  // the file the entry would replace
+    std::string logged;
+};
+
+TEST_F(UpdateRunE2E, AFailingEntryLeavesTheInstalledFileAndRecordsNothing) {
+    const FailureCase cases[] = {
+        {"missing file", L"/files/none/gone.bin", L"gone.bin", "Cannot download update file"},
+        {"short body", L"/short?size=5000&sent=1000", L"size=5000&sent=1000", "Cannot download update file"},
+        {"corrupt cabinet", L"/files/cab/crafted-bad-checksum.cab", L"crafted-bad-checksum.cab",
+         "Error decompressing CAB file"},
+    };
+    for (const FailureCase& c : cases) {
+        ResetApp();
+        std::ofstream(app / c.installed, std::ios::binary) << "installed";
+        RegDeleteTreeW(HKEY_CURRENT_USER, registryKey.c_str());
+        successes = 0;
+        // The entry after the failing one is still installed; the run fails all the same.
+        Publish(L"[files]\r\ncount=2\r\n[file1]\r\nurl=" + Route(c.route) +
+                L"\r\ntargetdir={APP}\r\ncompressed=1\r\n[file2]\r\nurl=" + Route(L"/files/data.bin") +
+                L"\r\ntargetdir={APP}\r\n");
+        Engine().DoUpdate(false);
+        EXPECT_EQ(ReadFile(app / c.installed), "installed") << c.name;
+        EXPECT_EQ(ReadFile(app / "data.bin"), ReadFile(Servers().Root() / "data.bin")) << c.name;
+        EXPECT_EQ(successes, 0) << c.name << "\n" << ReadFile(app / "WUPDATE.LOG");
+        EXPECT_FALSE(DateRecorded()) << c.name;
+        EXPECT_TRUE(launcher->opened.empty()) << c.name;
+        EXPECT_NE(ReadFile(app / "WUPDATE.LOG").find(c.logged), std::string::npos) << c.name;
+    }
+}
+
+TEST_F(UpdateRunE2E, ThreadedRunEndsOnTheMainThread) {
+    Publish(Offered());
+    TWebUpdate& u = Engine();
+    bool done = false;
+    u.OnThreadUpdateDone = [&](TWebUpdate&) { done = true; };
+    u.DoThreadUpdate(false);
+    for (int i = 0; i < 600 && !done; ++i) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(20);
+    }
+    ASSERT_TRUE(done);
+    EXPECT_EQ(ReadFile(app / "big.dll"), ReadFile(Servers().LzFiles() / "expected" / "big.dll"));
+    EXPECT_EQ(successes, 1);
+    EXPECT_NE(ReadFile(app / "WUPDATE.LOG").find("Threaded update execution done"), std::string::npos);
+}
+
+TEST_F(UpdateRunE2E, NewVersionAvailableAgainstTheServer) {
+    const fs::path local = app / "prog.dat";
+    std::ofstream(local, std::ios::binary) << "abc";
+    TWebUpdate& u = Engine();
+    u.UseCRC32 = false;
+    const std::wstring update = L"[update]\r\nlocalversion=" + local.wstring() + L"\r\nnewsize=";
+    std::ofstream(served / "app.inf", std::ios::binary) << Encode(update + L"3\r\n", Encoding::Ansi);
+    EXPECT_FALSE(u.NewVersionAvailable(false));
+    std::ofstream(served / "app.inf", std::ios::binary) << Encode(update + L"4\r\n", Encoding::Ansi);
+    EXPECT_TRUE(u.NewVersionAvailable(false));
+}
+
+// orvane-inspect as a script runs it: its exit code and what it printed.
+struct ToolRun {
+    DWORD code = 99;
+    std::string out;
+};
+ToolRun Inspect(const std::wstring& arguments, const fs::path& output) {
+    std::wstring tool = FromUtf8(ORVANE_INSPECT);
+    if (!tool.empty() && tool[0] == L'/') {  // a host path, seen by Wine through Z:
+        for (wchar_t& c : tool)
+            if (c == L'/') c = L'\\';
+        tool = L"Z:" + tool;
+    }
+    std::wstring line = L"cmd.exe /c \"\"" + tool + L"\" " + arguments + L" > \"" + output.wstring() + L"\"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    ToolRun run;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return run;
+    const win32::unique_handle process(info.hProcess), thread(info.hThread);
+    WaitForSingleObject(process.get(), INFINITE);
+    GetExitCodeProcess(process.get(), &run.code);
+    run.out = ReadFile(output);
+    return run;
+}
+
+TEST_F(UpdateRunE2E, InspectChecksAndUpdatesFromAScript) {
+    Publish(Offered());
+    const std::wstring args = ControlUrl() + L" --app-folder \"" + app.wstring() + L"\"";
+    const ToolRun check = Inspect(L"check " + args, served / "check.json");
+    EXPECT_EQ(check.code, 0u) << check.out;
+    EXPECT_NE(check.out.find("\"controlFile\": 0"), std::string::npos) << check.out;
+    EXPECT_NE(check.out.find("big.dl_"), std::string::npos) << check.out;
+    EXPECT_FALSE(fs::exists(app / "big.dll"));
+
+    const ToolRun update = Inspect(L"update " + args, served / "update.log");
+    EXPECT_EQ(update.code, 0u) << update.out;
+    EXPECT_NE(update.out.find("[948] Finished processing update control file"), std::string::npos) << update.out;
+    EXPECT_EQ(ReadFile(app / "big.dll"), ReadFile(Servers().LzFiles() / "expected" / "big.dll"));
+    EXPECT_TRUE(fs::exists(app / "cab" / "sub" / "dir" / "nested.txt"));
+
+    Publish(L"[files]\r\ncount=1\r\n[file1]\r\nurl=" + Route(L"/files/none/gone.bin") + L"\r\n");
+    const ToolRun failed = Inspect(L"update " + args, served / "failed.log");
+    EXPECT_EQ(failed.code, 1u) << failed.out;
+    EXPECT_NE(failed.out.find("Cannot download update file"), std::string::npos) << failed.out;
+}
+
+}  // namespace
+}  // namespace orvane
