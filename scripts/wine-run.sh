@@ -15,12 +15,26 @@ fi
 "$here/wine-prefix.sh" "$WINEPREFIX"
 export WINEDEBUG=${WINEDEBUG:--all}
 wine=$("$here/wine-prefix.sh" --wine)
+server=$(dirname "$wine")/wineserver
+# A 32-bit program (PE machine 0x14c) runs through the 32-bit loader, in the same 64-bit prefix, as
+# it would under WoW64 on Windows. Exit code 77 tells ctest that it could not run here at all.
+pe_machine() {
+  local offset
+  offset=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ') || return 0
+  [ -n "$offset" ] && od -An -tx2 -j$((offset + 4)) -N2 "$1" 2>/dev/null | tr -d ' '
+}
+case "$exe" in
+  *.exe|*.EXE)
+    if [ "$(pe_machine "$exe")" = 014c ]; then
+      wine=$("$here/wine-prefix.sh" --wine32) || exit 77
+    fi ;;
+esac
 # A wineserver that outlives each program keeps every next start at tens of milliseconds instead
 # of seconds. The first program of a session also starts the prefix's background services; they
 # must not inherit our output, or whoever reads it (ctest) would wait for them forever.
 (
   flock 8
-  if "$(dirname "$wine")/wineserver" -p60 </dev/null >/dev/null 2>&1 8>&-; then
+  if "$server" -p60 </dev/null >/dev/null 2>&1 8>&-; then
     "$wine" cmd /c exit 0 </dev/null >/dev/null 2>&1 8>&- || true
   fi
 ) 8>"$WINEPREFIX.server.lock"

@@ -36,7 +36,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // Tab, arrow keys and Alt+letter accelerators move between the controls.
+        // Ctrl+Tab changes the tab; Tab, arrow keys and Alt+letter mnemonics move between the controls.
+        if (frmMain.TranslateKeys(message)) continue;
         if (!IsDialogMessageW(window, &message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);

@@ -364,9 +364,10 @@ private:
         if (tag.tag.empty() || tag.tag.back() != '/') {
             TTag next;
             if (TakeTag(next)) {
-                // A self-closed Memo holds nothing; reading up to the next "</" would swallow the
-                // elements after it.
-                if (next.Is("MEMO") && next.tag.back() != '/') {
+                // A self-closed Memo holds nothing, blanks before or after its slash included;
+                // reading up to the next "</" would swallow the elements after it.
+                const std::string_view nextTag = Trim(next.tag);
+                if (next.Is("MEMO") && (nextTag.empty() || nextTag.back() != '/')) {
                     memo = TakeMemo();
                 } else {
                     // Not followed by a Memo (<Service ...></Service>): the entry is still kept,

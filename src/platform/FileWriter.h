@@ -5,6 +5,12 @@
 
 namespace orvane {
 
+enum class AppendResult {
+    Appended,
+    NotOpened,    // missing, or refused for writing
+    WriteFailed,  // opened, but the bytes could not all be written
+};
+
 // Folder creation and whole-line appends, for the update log.
 class IFileWriter {
 public:
@@ -12,8 +18,8 @@ public:
     virtual bool FolderExists(const std::wstring& path) const = 0;
     // Creates one folder whose parent exists; true when it was created.
     virtual bool CreateFolder(const std::wstring& path) = 0;
-    // Appends to an existing file; false when it does not exist or cannot be opened for writing.
-    virtual bool AppendToExisting(const std::wstring& path, std::string_view bytes) = 0;
+    // Appends to an existing file.
+    virtual AppendResult AppendToExisting(const std::wstring& path, std::string_view bytes) = 0;
     // Creates (or empties) the file and writes the bytes; false when that fails.
     virtual bool CreateWith(const std::wstring& path, std::string_view bytes) = 0;
 };

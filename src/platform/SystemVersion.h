@@ -13,18 +13,21 @@ struct OSVersionRecord {
     unsigned minor = 0;
     unsigned productType = 0;  // 1 is a workstation
     std::wstring servicePack;  // the service-pack text (CSD version)
+    unsigned build = 0;
 };
 
 struct OSVersionNumber {
     unsigned major = 0;
     unsigned minor = 0;
+    unsigned build = 0;
 };
 
 // The running system's version and capabilities.
 class ISystemVersion {
 public:
     virtual ~ISystemVersion() = default;
-    // The version record as reported (compatibility-shimmed on newer systems); nullopt when the query fails.
+    // The version record as reported: shimmed to 6.2 on newer systems unless the program's manifest
+    // declares them; nullopt when the query fails.
     virtual std::optional<OSVersionRecord> Reported() const = 0;
     // The true version from the kernel's own query; nullopt when that query is missing or fails.
     virtual std::optional<OSVersionNumber> Refined() const = 0;

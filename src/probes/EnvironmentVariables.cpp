@@ -1,7 +1,7 @@
 #include "probes/EnvironmentVariables.h"
 
-#include <algorithm>
 #include <map>
+#include <unordered_set>
 
 #include "core/Text.h"
 
@@ -11,46 +11,21 @@ namespace {
 
 // The longest value Windows lets an environment variable or a long path have.
 constexpr size_t kMaxExpandedLength = 32767;
+// Characters the expansion may write before it gives up; far beyond any real path's needs.
+constexpr size_t kWorkBudget = size_t{1} << 24;
+// Characters of earlier states kept to recognise a state seen again.
+constexpr size_t kSeenBudget = size_t{1} << 20;
 
-// References are paired within the text that holds them (the original text, or one variable's
-// value), never across the boundary of a value brought in, so each value expands on its own.
-class PercentExpander {
-public:
-    explicit PercentExpander(const IEnvironment& env) : env_(env) {}
-
-    void Expand(std::wstring_view text, std::wstring& out) {
-        size_t pos = 0;
-        while (pos < text.size()) {
-            const size_t open = text.find(L'%', pos);
-            if (open == std::wstring_view::npos || full_) break;
-            const size_t close = text.find(L'%', open + 1);
-            if (close == std::wstring_view::npos) break;
-            out.append(text, pos, open - pos);
-            pos = close + 1;
-
-            const std::wstring_view name = text.substr(open + 1, close - open - 1);
-            if (name.empty()) continue;
-            const std::wstring key = UpperCaseAscii(name);
-            if (std::find(active_.begin(), active_.end(), key) != active_.end()) {
-                out.append(text, open, close - open + 1);
-                continue;
-            }
-            auto cached = values_.find(key);
-            if (cached == values_.end()) cached = values_.emplace(key, EnvValue(env_, std::wstring(name))).first;
-            active_.push_back(key);
-            Expand(cached->second, out);
-            active_.pop_back();
-            if (out.size() > kMaxExpandedLength) full_ = true;
-        }
-        out.append(text, std::min(pos, text.size()));
+// The next "%NAME%" at or after FROM, NAME compared without regard to ASCII case.
+size_t FindReference(const std::wstring& s, std::wstring_view name, size_t from) {
+    const std::wstring_view all(s);
+    for (size_t at = all.find(L'%', from); at != std::wstring_view::npos; at = all.find(L'%', at + 1)) {
+        const size_t close = at + 1 + name.size();
+        if (close < all.size() && all[close] == L'%' && EqualsNoCaseAscii(all.substr(at + 1, name.size()), name))
+            return at;
     }
-
-private:
-    const IEnvironment& env_;
-    std::map<std::wstring, std::wstring> values_;  // one reading per name, whatever its case
-    std::vector<std::wstring> active_;             // names whose values are being expanded
-    bool full_ = false;
-};
+    return std::wstring_view::npos;
+}
 
 }  // namespace
 
@@ -71,10 +46,48 @@ std::wstring EnsureTrailingBackslash(std::wstring text) {
 }
 
 std::wstring ExpandPercentVars(const IEnvironment& env, std::wstring_view text) {
-    std::wstring out;
-    out.reserve(text.size());
-    PercentExpander(env).Expand(text, out);
-    return out;
+    constexpr size_t npos = std::wstring::npos;
+    const size_t limit = text.size() + kMaxExpandedLength;
+    std::wstring s(text);
+    std::map<std::wstring, std::wstring> values;  // one reading per name, whatever its case
+    std::unordered_set<std::wstring> seen;        // the text from OPEN on, at each step since OPEN moved
+    size_t seenAt = npos, seenChars = 0, work = 0;
+    // Nothing before the first "%" ever changes again, so each search goes on from there.
+    for (size_t open = s.find(L'%'); open != npos; open = s.find(L'%', open)) {
+        const size_t close = s.find(L'%', open + 1);
+        if (close == npos || work > kWorkBudget) break;
+        if (open != seenAt) {
+            seen.clear();
+            seenAt = open;
+            seenChars = 0;
+        }
+        if (seenChars < kSeenBudget) {
+            if (!seen.insert(s.substr(open)).second) break;
+            seenChars += s.size() - open;
+        }
+        const std::wstring name = s.substr(open + 1, close - open - 1);
+        auto value = values.find(UpperCaseAscii(name));
+        if (value == values.end()) value = values.emplace(UpperCaseAscii(name), EnvValue(env, name)).first;
+
+        std::wstring next(s, 0, open);
+        size_t from = open;
+        bool tooLong = false;
+        for (size_t at = open; at != npos; at = FindReference(s, name, from)) {
+            next.append(s, from, at - from);
+            next += value->second;
+            from = at + name.size() + 2;
+            if (next.size() > limit) {
+                tooLong = true;
+                break;
+            }
+        }
+        if (tooLong) break;
+        next.append(s, from);
+        if (next.size() > limit) break;
+        work += next.size();
+        s = std::move(next);
+    }
+    return s;
 }
 
 }  // namespace orvane

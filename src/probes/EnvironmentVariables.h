@@ -22,12 +22,15 @@ std::vector<std::wstring> EnvironmentGridRows(const IEnvironment& env);
 // Appends one backslash unless the text already ends in one; the empty text becomes "\".
 std::wstring EnsureTrailingBackslash(std::wstring text);
 
-// Replaces every %NAME% reference by the value of the environment variable NAME (names match
-// without regard to ASCII case; unset or empty names expand to nothing, so "%%" disappears).
-// References inside a value are expanded in turn. Always ends:
-//  - a "%" with no closing "%" after it in the same text is kept, with the rest of that text, as is;
-//  - a reference met again while its own value is being expanded is kept as its literal text;
-//  - once the result passes 32767 characters, what remains is copied without expansion.
+// Replaces every %NAME% reference by the value of the environment variable NAME: the first "%"
+// pairs with the next one, every reference to that name (ASCII case ignored) is replaced at once,
+// and the search starts again from the left, so values expand in turn and a "%" brought in by a
+// value can pair with text after it. Unset or empty names expand to nothing ("%%" disappears).
+// Always ends; where that search alone would never end, what has been reached so far is returned:
+//  - when the first "%" left has no closing "%" after it;
+//  - when the text comes back to a state it was already in (values naming each other);
+//  - before the text would grow past 32767 characters beyond the given length, or once the work
+//    done passes a bound far beyond what any real path needs.
 std::wstring ExpandPercentVars(const IEnvironment& env, std::wstring_view text);
 
 }  // namespace orvane

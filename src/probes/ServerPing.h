@@ -12,7 +12,7 @@
 #include "platform/Pinger.h"
 #include "platform/ProfileReader.h"
 #include "platform/TextFileReader.h"
-#include "shell/ServerList.h"
+#include "probes/ServerList.h"
 
 namespace orvane {
 

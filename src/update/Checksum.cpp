@@ -75,12 +75,13 @@ std::int32_t FileByteSum(const std::wstring& path) {
 }
 
 std::int32_t FileSizeOf(const std::wstring& path) {
-    std::error_code ec;
-    const auto native = NativePath(path);
-    if (!std::filesystem::is_regular_file(native, ec)) return 0;
-    const auto size = std::filesystem::file_size(native, ec);
-    if (ec) return 0;
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(size & 0xFFFFFFFFu));
+    // Opened as the checksums open it: a file that exists but cannot be read measures 0.
+    std::ifstream in;
+    if (!OpenFile(path, in)) return 0;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    if (size < 0) return 0;
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(size) & 0xFFFFFFFFu));
 }
 
 }  // namespace orvane

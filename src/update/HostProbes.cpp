@@ -23,6 +23,8 @@ constexpr NTRow kNTRows[] = {
     {10, 0, L"Windows 10", L"Windows Server Preview"},
 };
 
+constexpr unsigned kFirstWindows11Build = 22000;
+
 const wchar_t* NTName(unsigned major, unsigned minor, bool workstation) {
     for (const NTRow& row : kNTRows)
         if (row.major == major && row.minor == minor) return workstation ? row.workstation : row.server;
@@ -52,14 +54,19 @@ std::wstring OSNameFromVersion(const std::optional<OSVersionRecord>& reported,
     if (v.platform != OSVersionRecord::Platform::WindowsNT) return L"Unknown";
     const bool workstation = v.productType == 1;
     if (v.major <= 4) return L"Windows NT";
+    // A manifest that declares Windows 10 gets 10.0 reported directly; without one the system
+    // says 6.2 and only the refinement tells.
+    OSVersionNumber version{v.major, v.minor, v.build};
     if (v.major == 6 && v.minor == 2) {
-        const unsigned major = refined ? refined->major : 6, minor = refined ? refined->minor : 2;
-        const bool known = (major == 6 && (minor == 2 || minor == 3)) || (major == 10 && minor == 0);
-        return known ? NTName(major, minor, workstation) : L"Unknown";
+        version = refined.value_or(OSVersionNumber{6, 2, v.build});
+        const bool known = (version.major == 6 && (version.minor == 2 || version.minor == 3)) ||
+                           (version.major == 10 && version.minor == 0);
+        if (!known) return L"Unknown";
     }
-    // 10.0 reported directly is not in the table; only the refinement of 6.2 reaches it.
-    if (v.major == 10) return L"Unknown";
-    return NTName(v.major, v.minor, workstation);
+    // Windows 11 still calls itself 10.0; its first build tells it apart.
+    if (version.major == 10 && version.minor == 0 && workstation && version.build >= kFirstWindows11Build)
+        return L"Windows 11";
+    return NTName(version.major, version.minor, workstation);
 }
 
 std::wstring OSName(const ISystemVersion& system) {

@@ -242,7 +242,8 @@ void TWebUpdate::WriteLogLine(const std::wstring& line) {
     if (!folder.empty() && !files->FolderExists(folder) && !CreateDirectoryChain(*files, folder)) return;
 
     const std::string bytes = (FServices.ansi ? FServices.ansi->Encode(line) : TWindows1252().Encode(line)) + "\r\n";
-    if (!files->AppendToExisting(path, bytes)) files->CreateWith(path, bytes);
+    // Only a log that cannot be opened is created afresh; one that refuses the write keeps its lines.
+    if (files->AppendToExisting(path, bytes) == AppendResult::NotOpened) files->CreateWith(path, bytes);
 }
 
 void TWebUpdate::AddToLog(const std::wstring& s) {
@@ -500,6 +501,32 @@ int TWebUpdate::ProcessFileDetails() {
 }
 int TWebUpdate::GetFileUpdates() {
     NotBuilt("GetFileUpdates");
+}
+
+// Public operations of later steps: declared so callers compile, refusing until they are built.
+void TWebUpdate::DoUpdate(bool) {
+    NotBuilt("DoUpdate");
+}
+void TWebUpdate::DoThreadUpdate(bool) {
+    NotBuilt("DoThreadUpdate");
+}
+bool TWebUpdate::NewVersionAvailable(bool) {
+    NotBuilt("NewVersionAvailable");
+}
+std::optional<std::vector<std::wstring>> TWebUpdate::NewWhatsNew(bool) {
+    NotBuilt("NewWhatsNew");
+}
+int TWebUpdate::UpdateActions() {
+    NotBuilt("UpdateActions");
+}
+void TWebUpdate::ShowHTMLDialog(const std::wstring&) {
+    NotBuilt("ShowHTMLDialog");
+}
+void TWebUpdate::DoSuccess() {
+    NotBuilt("DoSuccess");
+}
+void TWebUpdate::DoPostUpdateInfo() {
+    NotBuilt("DoPostUpdateInfo");
 }
 
 }  // namespace orvane

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <vector>
 
 #include "GuiDriver.h"
@@ -11,6 +12,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "probes/FoldersAndTools.h"
 #include "shell/ControlIds.h"
+#include "winui/Controls.h"
 
 namespace orvane {
 namespace {
@@ -67,6 +69,78 @@ TEST(MainWindow, StartsOnVersionsWithEveryDisplayEmpty) {
         EXPECT_EQ(gui::Text(ctl(ids::edtFileFirst + i)), L"") << files[i];
         EXPECT_EQ(gui::Text(ctl(ids::synMemFirst + i)), L"") << files[i];
     }
+    EXPECT_EQ(app.CloseAndWait(), 0);
+}
+
+// How wide the strokes in IMAGE are: the columns holding a pixel clearly darker than the image's
+// most common colour, its background.
+int InkWidth(const gui::TImage& image) {
+    const auto luminance = [](uint32_t p) { return (((p >> 16) & 255) * 299 + ((p >> 8) & 255) * 587 + (p & 255) * 114) / 1000; };
+    std::map<uint32_t, int> counts;
+    for (const uint32_t p : image.pixels) ++counts[p & 0xFFFFFF];
+    uint32_t background = 0;
+    int most = 0;
+    for (const auto& [colour, count] : counts)
+        if (count > most) most = count, background = colour;
+    const int threshold = static_cast<int>(luminance(background)) - 96;
+    int first = -1, last = -1;
+    for (int x = 0; x < image.width; ++x)
+        for (int y = 0; y < image.height; ++y)
+            if (static_cast<int>(luminance(image.pixels[static_cast<size_t>(y) * image.width + x])) < threshold) {
+                if (first < 0) first = x;
+                last = x;
+                break;
+            }
+    return first < 0 ? 0 : last - first + 1;
+}
+
+// TEXT drawn as it stands (no prefix processing) in the window's tab font, black on white.
+int InkWidthOf(const wchar_t* text) {
+    const auto font = winui::CreatePixelFont(L"Tahoma", 11, 96);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = 400;
+    info.bmiHeader.biHeight = -30;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    const HGDIOBJ oldFont = SelectObject(dc, font.get());
+    RECT r{0, 0, 400, 30};
+    FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkMode(dc, TRANSPARENT);
+    r.left = 10;
+    DrawTextW(dc, text, -1, &r, DT_NOPREFIX | DT_SINGLELINE | DT_LEFT | DT_VCENTER);
+    GdiFlush();
+    gui::TImage image{400, 30, {}};
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    image.pixels.assign(pixels, pixels + 400 * 30);
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return InkWidth(image);
+}
+
+// The caption is stored with a doubled "&" so that the tab draws one: check what is drawn.
+TEST(MainWindow, FifthTabShowsOneAmpersandOnScreen) {
+    TOrvaneProcess app;
+    ASSERT_TRUE(app.Main());
+    SetForegroundWindow(app.Main());
+    RedrawWindow(app.Main(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    gui::WaitIdle(app.Main());
+    RECT item = gui::TabItemScreenRect(app.Control(ids::pgMain), 4);
+    InflateRect(&item, -3, -2);  // inside the item's frame
+    const int drawn = InkWidth(gui::CaptureScreen(item));
+    const int one = InkWidthOf(L"Répertoires & Outils"), two = InkWidthOf(L"Répertoires && Outils");
+    ASSERT_GT(two - one, 3) << "the reference texts do not tell one ampersand from two";
+    EXPECT_NEAR(drawn, one, 1) << "drawn " << drawn << " px; one '&' is " << one << " px, two are " << two << " px";
     EXPECT_EQ(app.CloseAndWait(), 0);
 }
 

@@ -27,27 +27,28 @@ std::vector<std::wstring> Lines(const std::wstring& text) {
     return lines;
 }
 
+struct WindowSearch {
+    DWORD pid;
+    const std::wstring& part;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchOtherProcessWindow(HWND window, LPARAM data) {
+    auto& s = *reinterpret_cast<WindowSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == s.pid || owner == GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+    if (gui::Text(window).find(s.part) == std::wstring::npos) return TRUE;
+    s.found = window;
+    return FALSE;
+}
+
 // A visible top-level window of another process than PID whose title contains PART.
 HWND WaitForOtherProcessWindow(DWORD pid, const std::wstring& part, DWORD timeoutMs) {
-    struct Search {
-        DWORD pid;
-        const std::wstring& part;
-        HWND found = nullptr;
-    };
     const DWORD deadline = GetTickCount() + timeoutMs;
     do {
-        Search search{pid, part};
-        EnumWindows(
-            [](HWND window, LPARAM data) -> BOOL {
-                auto& s = *reinterpret_cast<Search*>(data);
-                DWORD owner = 0;
-                GetWindowThreadProcessId(window, &owner);
-                if (owner == s.pid || owner == GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
-                if (gui::Text(window).find(s.part) == std::wstring::npos) return TRUE;
-                s.found = window;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
+        WindowSearch search{pid, part};
+        EnumWindows(MatchOtherProcessWindow, reinterpret_cast<LPARAM>(&search));
         if (search.found) return search.found;
         Sleep(100);
     } while (static_cast<LONG>(deadline - GetTickCount()) > 0);
@@ -250,8 +251,12 @@ TEST(ServersTab, PingsEveryServerOfBothFilesOnce) {
             {L"127.0.0.1", L"127.0.0.1"}, {L"127.0.0.2", L"127.0.0.2"}, {L"127.0.0.3", L"127.0.0.3"},
             {L"localhost", L"127.0.0.1"}};
         ASSERT_EQ(rows.size(), expected.size()) << "press " << press;
+        // Names and addresses match literally: "127.0.0.1" must not match "127x0y0z1".
+        const auto literal = [](const std::wstring& text) {
+            return std::regex_replace(text, std::wregex(LR"([.^$|()\[\]{}*+?\\])"), L"\\$&");
+        };
         for (size_t i = 0; i < rows.size(); ++i) {
-            const std::wregex reply(expected[i].first + L"=Reply from " + expected[i].second +
+            const std::wregex reply(literal(expected[i].first) + L"=Reply from " + literal(expected[i].second) +
                                     L": bytes=32 time=(<1|[0-9]+)ms TTL=[0-9]+");
             EXPECT_TRUE(std::regex_match(rows[i], reply)) << ToUtf8(rows[i]);
         }

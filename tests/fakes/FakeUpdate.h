@@ -57,6 +57,7 @@ public:
     std::set<std::wstring> folders;             // upper-cased, without trailing backslash
     std::map<std::wstring, std::string> files;  // upper-cased path -> content
     std::set<std::wstring> unwritable;          // upper-cased paths that cannot be opened or created
+    std::set<std::wstring> full;                // upper-cased paths that open but refuse every write
     std::vector<std::wstring> created;          // folders created, in order, as asked
 
     void AddFolder(const std::wstring& path) { folders.insert(Key(path)); }
@@ -77,14 +78,19 @@ public:
         folders.insert(k);
         return true;
     }
-    bool AppendToExisting(const std::wstring& path, std::string_view bytes) override {
+    AppendResult AppendToExisting(const std::wstring& path, std::string_view bytes) override {
         const auto it = files.find(Key(path));
-        if (it == files.end() || unwritable.count(Key(path))) return false;
+        if (it == files.end() || unwritable.count(Key(path))) return AppendResult::NotOpened;
+        if (full.count(Key(path))) return AppendResult::WriteFailed;
         it->second += bytes;
-        return true;
+        return AppendResult::Appended;
     }
     bool CreateWith(const std::wstring& path, std::string_view bytes) override {
         if (unwritable.count(Key(path))) return false;
+        if (full.count(Key(path))) {
+            files[Key(path)].clear();  // emptied, then the write fails
+            return false;
+        }
         files[Key(path)] = std::string(bytes);
         return true;
     }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <set>
 
@@ -149,12 +151,6 @@ const ReaderCase kReaderCases[] = {
          EXPECT_EQ(l.Services.size(), 1u);
          EXPECT_EQ(l.Routers.size(), 1u);
      }},
-    {"self-closed memo does not swallow what follows",
-     "<Service uuid=\"a\"><Memo xml:space=\"preserve\"/></Service><Service uuid=\"b\"/></Services>",
-     [](const tyLandscape& l) {
-         ASSERT_EQ(l.Services.size(), 2u);
-         EXPECT_EQ(l.Services[1].UUID, L"b");
-     }},
     {"a later service without msid has none",
      "<Service type=\"SAPGUI\" uuid=\"1\" msid=\"m1\"/><Service type=\"SAPGUI\" uuid=\"2\"/>",
      [](const tyLandscape& l) {
@@ -192,15 +188,6 @@ const ReaderCase kReaderCases[] = {
          EXPECT_EQ(l.Services.at(0).Mode, 2);
          EXPECT_EQ(l.Services.at(1).SNCop, -56);
          EXPECT_EQ(l.Services.at(1).Mode, 255);
-     }},
-    {"include recorded, not followed",
-     "<Includes><Include url=\"file:///C:/sap/SAPUILandscapeGlobal.xml\" index=\"0\" description=\"SAP Reserved\"/>"
-     "</Includes>",
-     [](const tyLandscape& l) {
-         ASSERT_EQ(l.Includes.size(), 1u);
-         EXPECT_EQ(l.Includes[0].URL, L"file:///C:/sap/SAPUILandscapeGlobal.xml");
-         EXPECT_TRUE(l.Includes[0]._Index);
-         EXPECT_TRUE(l.Services.empty());
      }},
     {"configuration elements, with and without attributes; children not listed add nothing",
      "<Configuration key=\"k\" value=\"v\"/><Configuration><Parameter key=\"x\" value=\"y\"/></Configuration>",
@@ -409,6 +396,57 @@ TEST(LandscapeReader, JoinsLines) {
         {"a\r\r\nb", "ab"}, {"", ""},         {"a\n\rjunk\nb", "ab"}, {"a\tb  ", "a\tb  "},
     };
     for (const auto& [in, out] : cases) EXPECT_EQ(JoinLandscapeLines(in), out) << in;
+}
+
+// A Memo tag that ends in "/" holds nothing, whatever blanks stand around the slash: the elements
+// right after it are read as elements, not taken as the memo's text up to the next "</".
+TEST(LandscapeReader, SelfClosedMemoDoesNotSwallowWhatFollows) {
+    for (const char* memo : {"<Memo/>", "<Memo />", "<Memo  /  >", "<Memo xml:space=\"preserve\"/>",
+                             "<Memo xml:space=\"preserve\" />", "<Memo xml:space=\"preserve\" / >", "<Memo\t/>"}) {
+        const tyLandscape l = Read(std::string("<Services><Service uuid=\"a\">") + memo +
+                                   "<Service uuid=\"b\"/><Messageserver uuid=\"m\" host=\"h\"/></Services>");
+        ASSERT_EQ(l.Services.size(), 2u) << memo;
+        EXPECT_FALSE(l.Services[0]._Memo) << memo;
+        EXPECT_EQ(l.Services[1].UUID, L"b") << memo;
+        EXPECT_EQ(l.MessageServers.size(), 1u) << memo;
+    }
+    // A Memo that opens keeps its text up to the next "</", as before.
+    const tyLandscape l = Read("<Service uuid=\"a\"><Memo xml:space=\"preserve\">a / b</Memo></Service>");
+    ASSERT_EQ(l.Services.size(), 1u);
+    EXPECT_EQ(l.Services[0].Memo, L"a / b");
+}
+
+// An Include is recorded, never opened: a real landscape file beside the one read, named by its
+// plain name, its full path and a file URL, contributes none of its services.
+TEST(LandscapeReader, IncludesAreRecordedNotFollowed) {
+    const std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) / "orvane_landscape_include";
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path global = folder / "SAPUILandscapeGlobal.xml";
+    const std::filesystem::path local = folder / "SAPUILandscape.xml";
+    std::ofstream(global, std::ios::binary)
+        << "<Landscape><Services><Service type=\"SAPGUI\" uuid=\"g1\" name=\"GLOBAL\" mode=\"1\" "
+           "server=\"127.0.0.9\"/></Services></Landscape>\r\n";
+    const std::string globalPath = global.string();
+    std::ofstream(local, std::ios::binary)
+        << "<Landscape><Includes>\r\n<Include url=\"SAPUILandscapeGlobal.xml\" index=\"0\"/>\r\n"
+        << "<Include url=\"" << globalPath << "\" index=\"1\"/>\r\n"
+        << "<Include url=\"file:///" << globalPath << "\" index=\"2\"/>\r\n</Includes></Landscape>\r\n";
+
+    tyLandscape included;
+    ReadLandscape(FromUtf8(globalPath), included, TStdTextFileReader(), TWindows1252());
+    ASSERT_EQ(included.Services.size(), 1u) << "the included file holds a service of its own";
+
+    tyLandscape l;
+    ReadLandscape(FromUtf8(local.string()), l, TStdTextFileReader(), TWindows1252());
+    ASSERT_EQ(l.Includes.size(), 3u);
+    EXPECT_EQ(l.Includes[0].URL, L"SAPUILandscapeGlobal.xml");
+    EXPECT_EQ(l.Includes[1].URL, FromUtf8(globalPath));
+    EXPECT_EQ(l.Includes[2].URL, L"file:///" + FromUtf8(globalPath));
+    EXPECT_EQ(l.Includes[2].Index, 2);
+    EXPECT_TRUE(l.Services.empty());
+    EXPECT_TRUE(l.MessageServers.empty());
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
 TEST(LandscapeReader, UnreadableFileRaisesBeforeStoringAnything) {

@@ -187,7 +187,6 @@ TEST_F(ProbesVersionsReport, EmptyWorkstationShowsEveryDefaultFolderAndMissingTe
     };
     std::vector<std::wstring> expected;
     for (const Section& s : sections) {
-        EXPECT_EQ(std::wstring(s.heading).size(), s.hyphens) << ToUtf8(s.heading);
         expected.insert(expected.end(), {L"", s.heading, std::wstring(s.hyphens, L'-')});
         for (const auto& [folder, missing] : s.blocks)
             expected.insert(expected.end(), {L"Path = " + std::wstring(folder), missing});

@@ -3,8 +3,8 @@
 #include <cwctype>
 
 #include "core/Error.h"
+#include "probes/ServerList.h"
 #include "shell/CommandRunner.h"
-#include "shell/ServerList.h"
 
 namespace orvane {
 namespace {

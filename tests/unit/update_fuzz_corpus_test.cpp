@@ -12,6 +12,7 @@
 #include "update/CabinetCheck.h"
 #include "update/ControlFile.h"
 #include "update/ControlFileJson.h"
+#include "update/Szdd.h"
 
 namespace orvane {
 namespace {
@@ -67,6 +68,22 @@ TEST(UpdateFuzzCorpus, CabinetChecksKeepTheirPromises) {
             EXPECT_EQ(destination->file.rfind(L"C:\\target\\", 0), 0u);
             EXPECT_EQ(destination->file.find(L"\\..\\"), std::wstring::npos);
         }
+    }
+}
+
+TEST(UpdateFuzzCorpus, LzReaderRoundTripsWhatItDecodes) {
+    const auto inputs = Corpus("szdd_fuzz");
+    EXPECT_FALSE(inputs.empty());
+    for (const Input& input : inputs) {
+        SCOPED_TRACE(input.name);
+        const TSzddResult r = SzddDecompress(input.bytes, 1 << 20);
+        EXPECT_LE(r.data.size(), size_t(1) << 20);
+        if (r.ok()) {
+            EXPECT_EQ(r.data.size(), r.header.expandedSize);
+        }
+        const TSzddResult again = SzddDecompress(SzddCompress(r.data, r.header.missingChar));
+        EXPECT_TRUE(again.ok());
+        EXPECT_EQ(again.data, r.data);
     }
 }
 

@@ -17,6 +17,7 @@ struct OSCase {
     std::wstring servicePack;
     std::optional<OSVersionNumber> refined;
     std::wstring expected;
+    unsigned build = 0;  // as reported
 };
 
 TEST(UpdateHostProbes, OSNameTable) {
@@ -53,15 +54,28 @@ TEST(UpdateHostProbes, OSNameTable) {
         {Platform::WindowsNT, 6, 3, 3, L"", std::nullopt, L"Windows Server 2012R2"},
         {Platform::WindowsNT, 6, 4, 1, L"", std::nullopt, L"Windows 10"},
         {Platform::WindowsNT, 6, 4, 3, L"", std::nullopt, L"Windows Server Preview"},
-        {Platform::WindowsNT, 10, 0, 1, L"", std::nullopt, L"Unknown"},
-        {Platform::WindowsNT, 10, 0, 3, L"", std::nullopt, L"Unknown"},
+        // 10.0 reported directly: the program's manifest declares Windows 10.
+        {Platform::WindowsNT, 10, 0, 1, L"", std::nullopt, L"Windows 10", 19045},
+        {Platform::WindowsNT, 10, 0, 3, L"", std::nullopt, L"Windows Server Preview", 20348},
+        {Platform::WindowsNT, 10, 0, 1, L"", std::nullopt, L"Windows 10", 21999},
+        {Platform::WindowsNT, 10, 0, 1, L"", std::nullopt, L"Windows 11", 22000},
+        {Platform::WindowsNT, 10, 0, 1, L"", std::nullopt, L"Windows 11", 26100},
+        {Platform::WindowsNT, 10, 0, 3, L"", std::nullopt, L"Windows Server Preview", 26100},
+        {Platform::WindowsNT, 10, 0, 2, L"", std::nullopt, L"Windows Server Preview", 22000},
+        {Platform::WindowsNT, 10, 1, 1, L"", std::nullopt, L"Unknown", 22000},
+        {Platform::WindowsNT, 11, 0, 1, L"", std::nullopt, L"Unknown", 22000},
+        // Through the refinement the refined build counts, not the shimmed one.
+        {Platform::WindowsNT, 6, 2, 1, L"", OSVersionNumber{10, 0, 22631}, L"Windows 11", 9200},
+        {Platform::WindowsNT, 6, 2, 1, L"", OSVersionNumber{10, 0, 19045}, L"Windows 10", 22000},
+        {Platform::WindowsNT, 6, 2, 3, L"", OSVersionNumber{10, 0, 22631}, L"Windows Server Preview", 9200},
+        {Platform::WindowsNT, 6, 3, 1, L"", std::nullopt, L"Windows 8.1", 22000},
         {Platform::WindowsNT, 6, 5, 1, L"", std::nullopt, L"Unknown"},
         {Platform::Win32s, 4, 0, 1, L"", std::nullopt, L"Unknown"},
     };
     for (const OSCase& c : cases) {
-        const OSVersionRecord record{c.platform, c.major, c.minor, c.productType, c.servicePack};
+        const OSVersionRecord record{c.platform, c.major, c.minor, c.productType, c.servicePack, c.build};
         EXPECT_EQ(OSNameFromVersion(record, c.refined), c.expected)
-            << c.major << "." << c.minor << " type " << c.productType;
+            << c.major << "." << c.minor << "." << c.build << " type " << c.productType;
     }
     EXPECT_EQ(OSNameFromVersion(std::nullopt, std::nullopt), L"Unknown");
 }
@@ -97,9 +111,25 @@ TEST(UpdateHostProbes, BrowserVersionAndInstalledEnvironments) {
     }
     registry.Deny(key);
     EXPECT_EQ(IEVersion(registry), L"(not found)");
+}
 
-    EXPECT_EQ(InstalledIDEs(registry), L"");
-    EXPECT_FALSE(IDETag().empty());
+// The tags only serve the log, but they have a shape: 2 to 5 letters or digits, at most one ".".
+TEST(UpdateHostProbes, EnvironmentTagsHaveTheirShape) {
+    const auto shaped = [](const std::wstring& tag) {
+        if (tag.size() < 2 || tag.size() > 5) return false;
+        int dots = 0;
+        for (wchar_t c : tag) {
+            if (c == L'.') {
+                ++dots;
+            } else if (!((c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') || (c >= L'0' && c <= L'9'))) {
+                return false;
+            }
+        }
+        return dots <= 1;
+    };
+    EXPECT_TRUE(shaped(IDETag())) << ToUtf8(IDETag());
+    fakes::FakeRegistry none;
+    EXPECT_EQ(InstalledIDEs(none), L"");
 }
 
 TEST(UpdateHostProbes, RegistryKeyExistsReadsTheMachineHive) {
@@ -110,21 +140,6 @@ TEST(UpdateHostProbes, RegistryKeyExistsReadsTheMachineHive) {
     EXPECT_TRUE(RegistryKeyExists(registry, L"Software\\Vendor\\Product\\1.0"));
     EXPECT_FALSE(RegistryKeyExists(registry, L"\\Software\\Vendor\\Product\\2.0"));
     EXPECT_FALSE(RegistryKeyExists(registry, L"\\Software\\UserOnly"));
-}
-
-TEST(UpdateHostProbes, FoldersAndEnvironment) {
-    fakes::FakeKnownFolders folders;
-    folders.paths[KnownFolder::Documents] = L"C:\\Users\\u\\Documents";
-    folders.paths[KnownFolder::LocalAppData] = L"C:\\Users\\u\\AppData\\Local";
-    EXPECT_EQ(DocumentsFolder(folders), L"C:\\Users\\u\\Documents");
-    EXPECT_EQ(LocalAppDataFolder(folders), L"C:\\Users\\u\\AppData\\Local");
-    EXPECT_EQ(CommonAppDataFolder(folders), L"");
-
-    fakes::FakeEnvironment env;
-    EXPECT_EQ(EnvironmentValue(env, L"NOT_SET"), L"");
-    EXPECT_EQ(ProgramFilesFolder(env), L"");
-    env.Set(L"ProgramFiles", L"C:\\Program Files (x86)");
-    EXPECT_EQ(ProgramFilesFolder(env), L"C:\\Program Files (x86)");
 }
 
 TEST(UpdateHostProbes, TextHelpers) {
@@ -165,11 +180,6 @@ TEST(UpdateHostProbes, KnownFolderQueryFollowsTheReportedMajor) {
     EXPECT_EQ(IdsOfKnownFolder(KnownFolder::Documents)->csidl, 5);
     EXPECT_EQ(IdsOfKnownFolder(KnownFolder::CommonAppData)->csidl, 35);
     EXPECT_FALSE(IdsOfKnownFolder(KnownFolder::Temp));
-
-    fakes::FakeSystemVersion system;
-    EXPECT_TRUE(HasLocaleInfoEx(system));
-    system.localeInfoEx = false;
-    EXPECT_FALSE(HasLocaleInfoEx(system));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <stdexcept>
 
 #include "core/Text.h"
@@ -204,6 +205,12 @@ TEST_F(UpdateWebUpdate, LogFolderCreationAndFailures) {
     u.AddToLog(L"lost too");
     EXPECT_EQ(Log(L"C:\\x\\locked.log"), "<none>");
 
+    // A log that opens but refuses the write (a full disk) loses the line and keeps the others.
+    u.SetLogFileName(L"C:\\x\\y\\z\\u.log");
+    files.full.insert(L"C:\\X\\Y\\Z\\U.LOG");
+    u.AddToLog(L"lost on a full disk");
+    EXPECT_EQ(Log(L"C:\\x\\y\\z\\u.log"), "first\r\nsecond\r\n");
+
     // Without a documents folder the bare name is relative to the current folder.
     folders.paths.erase(KnownFolder::Documents);
     u.SetLogFileName(L"WUPDATE.LOG");
@@ -306,15 +313,40 @@ TEST_F(UpdateWebUpdate, HostDescription) {
     system.reported = OSVersionRecord{OSVersionRecord::Platform::WindowsNT, 6, 2, 1, L""};
     system.refined = OSVersionNumber{10, 0};
     EXPECT_EQ(u.GetOSVersion(), L"Windows 10");
+    system.reported = OSVersionRecord{OSVersionRecord::Platform::WindowsNT, 10, 0, 1, L"", 22631};
+    EXPECT_EQ(u.GetOSVersion(), L"Windows 11");
     EXPECT_EQ(u.GetIEVersion(), L"(not found)");
+    registry.SetText(L"Software\\Microsoft\\Internet Explorer\\Version Vector", L"IE", L"11.0000");
+    EXPECT_EQ(u.GetIEVersion(), L"11.0000");
     EXPECT_EQ(u.GetInstalledIDEs(), L"");
-    EXPECT_EQ(u.GetIDE(), IDETag());
 }
 
+// Every step and public operation that is not built yet refuses with the same words, so a call
+// reaches no half-done work (and each of them links).
 TEST_F(UpdateWebUpdate, LaterStepsRefuseInsteadOfPretending) {
     TestableWebUpdate u(services);
-    EXPECT_THROW(u.DoVersionCheck(), std::logic_error);
-    EXPECT_THROW(u.GetFileUpdates(), std::logic_error);
+    std::wstring localVersion;
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"DoVersionCheck", [&] { u.DoVersionCheck(); }},
+        {"GetFileUpdates", [&] { u.GetFileUpdates(); }},
+        {"IsUpdateNeeded", [&] { u.IsUpdateNeeded(L"1.0", localVersion, 0, 0); }},
+        {"DoUpdate", [&] { u.DoUpdate(); }},
+        {"DoThreadUpdate", [&] { u.DoThreadUpdate(); }},
+        {"NewVersionAvailable", [&] { u.NewVersionAvailable(true); }},
+        {"NewWhatsNew", [&] { u.NewWhatsNew(false); }},
+        {"UpdateActions", [&] { u.UpdateActions(); }},
+        {"ShowHTMLDialog", [&] { u.ShowHTMLDialog(L"http://127.0.0.1/x.htm"); }},
+        {"DoSuccess", [&] { u.DoSuccess(); }},
+        {"DoPostUpdateInfo", [&] { u.DoPostUpdateInfo(); }},
+    };
+    for (const auto& [name, call] : steps) {
+        try {
+            call();
+            ADD_FAILURE() << name << " pretended to work";
+        } catch (const std::logic_error& e) {
+            EXPECT_EQ(std::string(e.what()), std::string("TWebUpdate::") + name + " is not available yet");
+        }
+    }
 }
 
 TEST_F(UpdateWebUpdate, GetFileDetailsBuildsTheList) {

@@ -12,6 +12,9 @@
 #include "RegistrySandbox.h"
 #include "core/Error.h"
 #include "core/Text.h"
+#include "platform/win32/FileWriter_win32.h"
+#include "platform/win32/Handle.h"
+#include "update/Checksum.h"
 #include "update/DateTime.h"
 #include "update/HostProbes.h"
 #include "update/WebUpdate.h"
@@ -269,6 +272,38 @@ TEST_F(Win32UpdateLog, PlainNameGoesToDocumentsAndAppToTheProgramFolder) {
     const fs::path beside = fs::path(s.folders->Path(KnownFolder::Application)) / name;
     EXPECT_EQ(ReadBytes(beside), "beside the program\r\n");
     fs::remove(beside);
+}
+
+// A file that opens but refuses the write is told apart from one that cannot be opened: only the
+// second may be created afresh. Wine shows the host's devices on Z:, and the full device opens as
+// any file does but refuses every write for want of space.
+TEST_F(Win32UpdateLog, AWriteThatFailsIsNotAFileThatCannotBeOpened) {
+    win32::TWin32FileWriter writer;
+    EXPECT_EQ(writer.AppendToExisting((temp.path / L"missing.log").wstring(), "x"), AppendResult::NotOpened);
+    EXPECT_FALSE(fs::exists(temp.path / L"missing.log"));
+    const fs::path log = temp.path / L"kept.log";
+    std::ofstream(log, std::ios::binary) << "earlier line\r\n";
+    EXPECT_EQ(writer.AppendToExisting(log.wstring(), "next\r\n"), AppendResult::Appended);
+    EXPECT_EQ(ReadBytes(log), "earlier line\r\nnext\r\n");
+
+    const AppendResult full = writer.AppendToExisting(L"Z:\\dev\\full", "x\r\n");
+    if (full == AppendResult::NotOpened) GTEST_SKIP() << "no full device here";
+    EXPECT_EQ(full, AppendResult::WriteFailed);
+}
+
+// The three measures open a file the same way: one that another program holds without sharing
+// reads as unopened, whatever its size.
+TEST(Win32FileMeasures, AFileThatCannotBeOpenedMeasuresAsMissing) {
+    TempFolder temp;
+    const fs::path file = temp.path / L"held.bin";
+    std::ofstream(file, std::ios::binary) << "abc";
+    EXPECT_EQ(FileSizeOf(file.wstring()), 3);
+    const win32::unique_hfile holder(
+        CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(holder);
+    EXPECT_EQ(FileSizeOf(file.wstring()), 0);
+    EXPECT_EQ(FileCRC32(file.wstring()), 0);
+    EXPECT_EQ(FileByteSum(file.wstring()), -1);
 }
 
 }  // namespace

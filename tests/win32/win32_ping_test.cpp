@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "core/Error.h"
+#include "core/Text.h"
 #include "fakes/FakePing.h"
 #include "platform/win32/Pinger_win32.h"
 #include "platform/win32/ProfileReader_win32.h"
@@ -118,6 +119,13 @@ public:
     TFakeDispatch() { ++liveObjects; }
     virtual ~TFakeDispatch() { --liveObjects; }
 
+    // Failures then come back as DISP_E_EXCEPTION with the code and a description in the exception
+    // record, as a dispatcher built on a type library reports them.
+    void ReportThroughExceptions(std::wstring description) {
+        asException_ = true;
+        description_ = std::move(description);
+    }
+
     void On(const std::wstring& name, THandler handler) {
         const DISPID id = name == L"_NewEnum" ? DISPID_NEWENUM : static_cast<DISPID>(members_.size() + 1);
         ids_[name] = id;
@@ -153,16 +161,24 @@ public:
         ids[0] = DISPID_UNKNOWN;
         return DISP_E_UNKNOWNNAME;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
-                                     UINT*) override {
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* info, UINT*) override {
         const auto it = members_.find(id);
         if (it == members_.end()) return DISP_E_MEMBERNOTFOUND;
         std::vector<VARIANT> args(params->rgvarg, params->rgvarg + params->cArgs);
         std::reverse(args.begin(), args.end());
-        return it->second(args, result);
+        const HRESULT hr = it->second(args, result);
+        if (FAILED(hr) && asException_ && info) {
+            info->scode = hr;
+            info->bstrDescription = SysAllocString(description_.c_str());
+            return DISP_E_EXCEPTION;
+        }
+        return hr;
     }
 
 private:
+    bool asException_ = false;
+    std::wstring description_;
     ULONG refs_ = 1;
     std::map<std::wstring, DISPID> ids_;
     std::map<DISPID, THandler> members_;
@@ -170,7 +186,8 @@ private:
 
 class TFakeEnum : public IEnumVARIANT {
 public:
-    explicit TFakeEnum(std::vector<IDispatch*> items) : items_(std::move(items)) {
+    explicit TFakeEnum(std::vector<IDispatch*> items, HRESULT failure = S_OK)
+        : items_(std::move(items)), failure_(failure) {
         ++liveObjects;
         for (IDispatch* item : items_) item->AddRef();
     }
@@ -194,6 +211,10 @@ public:
         return left;
     }
     HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* out, ULONG* fetched) override {
+        if (FAILED(failure_)) {
+            if (fetched) *fetched = 0;
+            return failure_;
+        }
         ULONG n = 0;
         for (; n < count && next_ < items_.size(); ++n, ++next_) {
             out[n].vt = VT_DISPATCH;
@@ -210,6 +231,7 @@ public:
 private:
     ULONG refs_ = 1;
     std::vector<IDispatch*> items_;
+    HRESULT failure_;
     size_t next_ = 0;
 };
 
@@ -250,8 +272,10 @@ std::wstring ArgText(const VARIANT& v) {
 
 // What the stand-in WMI does for one ping.
 struct TWmiScene {
-    bool connectFails = false;
-    bool queryFails = false;
+    HRESULT connectError = S_OK;
+    HRESULT queryError = S_OK;
+    HRESULT nextError = S_OK;  // a query run in the background fails when its first object is asked for
+    bool throughExceptions = false;
     std::vector<std::map<std::wstring, VARIANT>> objects;  // property values of each result object
     std::vector<std::wstring> calls;                       // members called, with their arguments
     std::vector<std::wstring> read;                        // properties read
@@ -288,26 +312,32 @@ struct TWmiScene {
         return object;
     }
 
+    TFakeDispatch* NewObject() {
+        auto* object = new TFakeDispatch;
+        if (throughExceptions) object->ReportThroughExceptions(L"Description from WMI");
+        return object;
+    }
+
     IDispatch* Locator() {
-        auto* locator = new TFakeDispatch;
+        auto* locator = NewObject();
         locator->On(L"ConnectServer", [this](const std::vector<VARIANT>& args, VARIANT* result) {
             Record(L"ConnectServer", args);
-            if (connectFails) return HRESULT(0x80041003);  // access denied
-            auto* services = new TFakeDispatch;
+            if (FAILED(connectError)) return connectError;
+            auto* services = NewObject();
             services->On(L"ExecQuery", [this](const std::vector<VARIANT>& args, VARIANT* result) {
                 Record(L"ExecQuery", args);
-                if (queryFails) return HRESULT(0x80041010);  // invalid class
-                auto* set = new TFakeDispatch;
+                if (FAILED(queryError)) return queryError;
+                auto* set = NewObject();
                 // The result set holds the objects; each enumerator takes its own references.
                 std::shared_ptr<std::vector<IDispatch*>> items(new std::vector<IDispatch*>, [](auto* list) {
                     for (IDispatch* item : *list) item->Release();
                     delete list;
                 });
                 for (auto& properties : objects) items->push_back(MakeObject(properties));
-                set->On(L"_NewEnum", [items](const std::vector<VARIANT>&, VARIANT* result) {
+                set->On(L"_NewEnum", [items, this](const std::vector<VARIANT>&, VARIANT* result) {
                     VariantInit(result);
                     result->vt = VT_UNKNOWN;
-                    result->punkVal = new TFakeEnum(*items);
+                    result->punkVal = new TFakeEnum(*items, nextError);
                     return S_OK;
                 });
                 return Give(set, result);
@@ -427,18 +457,107 @@ TEST(WmiPinger, PropertiesThatCannotBeReadAreErrors) {
     EXPECT_EQ(liveObjects, 0);
 }
 
-TEST(WmiPinger, NoObjectWhenWmiCannotAnswer) {
+// WMI codes of the scripting objects.
+constexpr HRESULT kAccessDenied = static_cast<HRESULT>(0x80041003);
+constexpr HRESULT kNotFound = static_cast<HRESULT>(0x80041002);
+constexpr HRESULT kInvalidClass = static_cast<HRESULT>(0x80041010);
+constexpr HRESULT kInvalidQuery = static_cast<HRESULT>(0x80041017);
+constexpr HRESULT kTransportFailure = static_cast<HRESULT>(0x80041015);
+
+// Only a missing ping status class (no class, no object) leaves the answer to someone else; every
+// other failure is the command's error, with its text.
+TEST(WmiPinger, NothingOnlyWhenThereIsNoClassOrNoObject) {
     struct Case {
         const char* what;
-        bool noLocator, connectFails, queryFails;
+        bool noLocator;
+        HRESULT connect, query, next;
+        bool throughExceptions;
+        const wchar_t* error;  // the start of the error's text; none when nothing comes back
     };
-    for (const Case& c : {Case{"empty result set", false, false, false}, Case{"no locator", true, false, false},
-                          Case{"connection refused", false, true, false}, Case{"query refused", false, false, true}}) {
+    const Case cases[] = {
+        {"empty result set", false, S_OK, S_OK, S_OK, false, nullptr},
+        {"no such class", false, S_OK, kInvalidClass, S_OK, false, nullptr},
+        {"no such class, in the exception record", false, S_OK, kInvalidClass, S_OK, true, nullptr},
+        {"not found", false, S_OK, kNotFound, S_OK, false, nullptr},
+        {"no such class, found while enumerating", false, S_OK, S_OK, kInvalidClass, false, nullptr},
+        {"no locator", true, S_OK, S_OK, S_OK, false, L"WbemScripting.SWbemLocator : "},
+        {"connection refused", false, kAccessDenied, S_OK, S_OK, false, L"ConnectServer : Erreur 0x80041003"},
+        {"connection refused, in the exception record", false, kAccessDenied, S_OK, S_OK, true,
+         L"ConnectServer : Description from WMI"},
+        {"broken transport", false, kTransportFailure, S_OK, S_OK, false, L"ConnectServer : "},
+        {"query refused", false, S_OK, kInvalidQuery, S_OK, false, L"ExecQuery : Erreur 0x80041017"},
+        {"query refused, in the exception record", false, S_OK, kInvalidQuery, S_OK, true,
+         L"ExecQuery : Description from WMI"},
+        {"out of memory while enumerating", false, S_OK, S_OK, E_OUTOFMEMORY, false, L"Next : "},
+    };
+    for (const Case& c : cases) {
         TWmiScene scene;
-        scene.connectFails = c.connectFails;
-        scene.queryFails = c.queryFails;
-        TWmiPinger pinger(PingQueryText, [&]() -> IDispatch* { return c.noLocator ? nullptr : scene.Locator(); });
-        EXPECT_FALSE(pinger.Ping(L"srv", 32)) << c.what;
+        scene.connectError = c.connect;
+        scene.queryError = c.query;
+        scene.nextError = c.next;
+        scene.throughExceptions = c.throughExceptions;
+        TWmiPinger pinger(PingQueryText, [&]() -> IDispatch* {
+            if (c.noLocator) throw AppError(L"WbemScripting.SWbemLocator : Classe non enregistrée");
+            return scene.Locator();
+        });
+        if (!c.error) {
+            EXPECT_FALSE(pinger.Ping(L"srv", 32)) << c.what;
+        } else {
+            try {
+                pinger.Ping(L"srv", 32);
+                ADD_FAILURE() << c.what << ": no error";
+            } catch (const AppError& e) {
+                EXPECT_EQ(e.Message().rfind(c.error, 0), 0u) << c.what << ": " << ToUtf8(e.Message());
+                EXPECT_FALSE(e.Message().ends_with(L": ")) << c.what << ": the error has a text";
+            }
+        }
+        EXPECT_EQ(liveObjects, 0) << c.what;
+    }
+}
+
+// What the main window pings through: WMI, then the echo only when WMI has no ping status class.
+TEST(WmiPinger, TheEchoStandsInOnlyForAMissingClass) {
+    struct Case {
+        const char* what;
+        HRESULT connect, query;
+        bool echoAsked;
+    };
+    for (const Case& c :
+         {Case{"no such class", S_OK, kInvalidClass, true}, Case{"connection refused", kAccessDenied, S_OK, false},
+          Case{"query refused", S_OK, kInvalidQuery, false}}) {
+        TWmiScene scene;
+        scene.connectError = c.connect;
+        scene.queryError = c.query;
+        auto echo = std::make_unique<fakes::FakePinger>();
+        for (const wchar_t* name : {L"srvA", L"srvB", L"srvC"}) echo->Answer(name, TPingReply{11010, L"10.0.0.9"});
+        fakes::FakePinger& echoRef = *echo;
+        int asked = 0;
+        TFallbackPinger pinger(std::make_unique<TWmiPinger>(PingQueryText,
+                                                            [&]() -> IDispatch* {
+                                                                // Only the second server meets the failure.
+                                                                const bool fail = ++asked == 2;
+                                                                scene.connectError = fail ? c.connect : S_OK;
+                                                                scene.queryError = fail ? c.query : S_OK;
+                                                                return scene.Locator();
+                                                            }),
+                               std::move(echo));
+        std::vector<std::wstring> rows;
+        const auto run = [&] {
+            PingServers(pinger, {L"srvA", L"srvB", L"srvC"}, [&](const std::wstring& name, const std::wstring& reply) {
+                rows.push_back(name + L"=" + reply);
+            });
+        };
+        if (c.echoAsked) {
+            run();
+            EXPECT_EQ(rows.size(), 3u) << c.what;
+            EXPECT_EQ(rows[1], L"srvB=Reply from 10.0.0.9: Request Timed Out") << c.what;
+            EXPECT_EQ(echoRef.asked, (std::vector<std::wstring>{L"srvA", L"srvB", L"srvC"})) << c.what;
+        } else {
+            EXPECT_THROW(run(), AppError) << c.what;
+            // The command ends at the failing server: the first row stays, the third is never pinged.
+            EXPECT_EQ(rows, (std::vector<std::wstring>{L"srvA=Reply from 10.0.0.9: Request Timed Out"})) << c.what;
+            EXPECT_EQ(echoRef.asked, (std::vector<std::wstring>{L"srvA"})) << c.what;
+        }
         EXPECT_EQ(liveObjects, 0) << c.what;
     }
 }

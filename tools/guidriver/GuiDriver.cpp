@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <vector>
 
 #include "platform/win32/Handle.h"
 
@@ -123,6 +125,30 @@ bool WaitIdle(HWND window, DWORD timeoutMs) {
     return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
 }
 
+void PressKey(HWND window, WORD key, std::initializer_list<WORD> modifiers) {
+    SetForegroundWindow(window);
+    std::vector<INPUT> inputs;
+    const auto add = [&inputs](WORD vk, bool up) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    };
+    for (const WORD modifier : modifiers) add(modifier, false);
+    add(key, false);
+    add(key, true);
+    for (auto it = std::rbegin(modifiers); it != std::rend(modifiers); ++it) add(*it, true);
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+HWND FocusedControl(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 void Click(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
 void ClickAndWait(HWND button, DWORD timeoutMs) {
@@ -141,6 +167,15 @@ void SelectTab(HWND tab, int index) {
 int SelectedTab(HWND tab) { return static_cast<int>(SendMessageW(tab, TCM_GETCURSEL, 0, 0)); }
 
 int TabCount(HWND tab) { return static_cast<int>(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0)); }
+
+RECT TabItemScreenRect(HWND tab, int index) {
+    RECT r{};
+    RemoteBuffer remote(tab, sizeof(RECT));
+    if (!remote || !SendMessageW(tab, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote.address()))) return r;
+    remote.Read(0, &r, sizeof(r));
+    MapWindowPoints(tab, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
 
 std::wstring TabCaption(HWND tab, int index) {
     RemoteBuffer remote(tab, sizeof(TCITEMW) + kTextChars * sizeof(wchar_t));
@@ -231,43 +266,57 @@ void PressOk(HWND box) {
     for (const DWORD start = GetTickCount(); IsWindow(box) && GetTickCount() - start < 30000;) Sleep(10);
 }
 
+TImage CaptureScreen(const RECT& area) {
+    TImage image;
+    image.width = area.right - area.left;
+    image.height = area.bottom - area.top;
+    if (image.width <= 0 || image.height <= 0) return {};
+    HDC screen = GetDC(nullptr);
+    win32::unique_hdc memory(CreateCompatibleDC(screen));
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = image.width;
+    info.bmiHeader.biHeight = -image.height;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    win32::unique_hgdiobj bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, image.width, image.height, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory.get(), old);
+    ReleaseDC(nullptr, screen);
+    GdiFlush();
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    image.pixels.assign(pixels, pixels + static_cast<size_t>(image.width) * image.height);
+    return image;
+}
+
 bool SaveScreenshot(HWND window, const std::wstring& path) {
     WaitIdle(window);
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     WaitIdle(window);
     RECT r;
     GetWindowRect(window, &r);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    if (width <= 0 || height <= 0) return false;
+    const TImage image = CaptureScreen(r);
+    if (image.pixels.empty()) return false;
 
-    HDC screen = GetDC(nullptr);
-    win32::unique_hdc memory(CreateCompatibleDC(screen));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;  // bottom-up, as BMP files store rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    win32::unique_hgdiobj bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    const HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
-    BitBlt(memory.get(), 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory.get(), old);
-    ReleaseDC(nullptr, screen);
-    GdiFlush();
-
-    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    const DWORD imageSize = stride * static_cast<DWORD>(height);
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = image.width;
+    header.biHeight = -image.height;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = BI_RGB;
+    header.biSizeImage = static_cast<DWORD>(image.pixels.size() * sizeof(uint32_t));
     BITMAPFILEHEADER file{};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    file.bfSize = file.bfOffBits + imageSize;
-    info.bmiHeader.biSizeImage = imageSize;
+    file.bfSize = file.bfOffBits + header.biSizeImage;
     std::ofstream out(std::filesystem::path(path), std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof(file));
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof(info.bmiHeader));
-    out.write(static_cast<const char*>(bits), imageSize);
+    out.write(reinterpret_cast<const char*>(&header), sizeof(header));
+    out.write(reinterpret_cast<const char*>(image.pixels.data()), header.biSizeImage);
     return static_cast<bool>(out);
 }
 

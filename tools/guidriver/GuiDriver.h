@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,25 @@ void SelectTab(HWND tab, int index);
 int SelectedTab(HWND tab);
 std::wstring TabCaption(HWND tab, int index);
 int TabCount(HWND tab);
+// Where a tab's item is drawn, in screen coordinates.
+RECT TabItemScreenRect(HWND tab, int index);
+
+// Brings WINDOW to the front and types one key through the system's input queue, as a keyboard
+// would, holding the modifiers given (VK_CONTROL, VK_SHIFT, VK_MENU). Returns once the input was
+// queued; what it does happens when the window's thread reads it.
+void PressKey(HWND window, WORD key, std::initializer_list<WORD> modifiers = {});
+// The control that has the keyboard focus in the thread that owns WINDOW, or nullptr.
+HWND FocusedControl(HWND window);
+// Polls CONDITION every 20 ms until it holds or TIMEOUT ms have passed; its last answer.
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD timeoutMs = 5000) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(20);
+    }
+    return true;
+}
 
 std::wstring Text(HWND control);
 bool IsEnabled(HWND control);
@@ -49,7 +70,14 @@ std::wstring MessageBoxText(HWND box);
 // Presses OK and returns once the box is gone.
 void PressOk(HWND box);
 
-// Saves what the window shows on the screen as a 24-bit BMP file.
+// What the screen shows in AREA, as 0x00RRGGBB pixels row by row from the top.
+struct TImage {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+};
+TImage CaptureScreen(const RECT& area);
+
+// Saves what the window shows on the screen as a 32-bit BMP file.
 bool SaveScreenshot(HWND window, const std::wstring& path);
 
 } // namespace orvane::gui

@@ -29,11 +29,12 @@ bool TWin32FileWriter::CreateFolder(const std::wstring& path) {
     return CreateDirectoryW(path.c_str(), nullptr) != FALSE;
 }
 
-bool TWin32FileWriter::AppendToExisting(const std::wstring& path, std::string_view bytes) {
+AppendResult TWin32FileWriter::AppendToExisting(const std::wstring& path, std::string_view bytes) {
     // Append-only access: every write lands at the end even when another writer has the file open.
     unique_hfile file(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file && WriteAll(file.get(), bytes);
+    if (!file) return AppendResult::NotOpened;
+    return WriteAll(file.get(), bytes) ? AppendResult::Appended : AppendResult::WriteFailed;
 }
 
 bool TWin32FileWriter::CreateWith(const std::wstring& path, std::string_view bytes) {

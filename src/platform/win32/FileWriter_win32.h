@@ -10,7 +10,7 @@ class TWin32FileWriter : public IFileWriter {
 public:
     bool FolderExists(const std::wstring& path) const override;
     bool CreateFolder(const std::wstring& path) override;
-    bool AppendToExisting(const std::wstring& path, std::string_view bytes) override;
+    AppendResult AppendToExisting(const std::wstring& path, std::string_view bytes) override;
     bool CreateWith(const std::wstring& path, std::string_view bytes) override;
 };
 

@@ -54,6 +54,7 @@ inline void DeleteDc(HDC dc) { DeleteDC(dc); }
 inline void ReleaseModule(HMODULE module) { FreeLibrary(module); }
 inline void DestroyWnd(HWND window) { DestroyWindow(window); }
 inline void CloseInternet(HINTERNET handle) { InternetCloseHandle(handle); }
+inline void CloseFind(HANDLE find) { FindClose(find); }
 } // namespace detail
 
 using unique_hkey = unique_any<HKEY, detail::CloseKey>;
@@ -65,5 +66,6 @@ using unique_hdc = unique_any<HDC, detail::DeleteDc>;
 using unique_hmodule = unique_any<HMODULE, detail::ReleaseModule>;
 using unique_hwnd = unique_any<HWND, detail::DestroyWnd>;
 using unique_hinternet = unique_any<HINTERNET, detail::CloseInternet>;
+using unique_hfind = unique_any<HANDLE, detail::CloseFind, ~std::uintptr_t{0}>;
 
 } // namespace orvane::win32

@@ -9,6 +9,7 @@
 #include <objbase.h>
 #include <oleauto.h>
 
+#include <cwchar>
 #include <limits>
 #include <vector>
 
@@ -60,12 +61,35 @@ private:
 
 // The object's own description of the failure when it gave one, else the system's text.
 [[noreturn]] void ThrowComError(const wchar_t* member, HRESULT hr, const std::wstring& description = {}) {
-    throw AppError(std::wstring(member) + L" : " +
-                   (description.empty() ? SystemMessage(static_cast<DWORD>(hr)) : description));
+    std::wstring text = description;
+    if (text.empty()) {
+        wchar_t* buffer = nullptr;
+        const DWORD length =
+            FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+        if (length) text.assign(buffer, length);
+        if (buffer) LocalFree(buffer);
+        while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+    }
+    if (text.empty()) {
+        // WMI's own codes are not in the system's message table.
+        wchar_t code[16];
+        swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(hr));
+        text = std::wstring(L"Erreur ") + code;
+    }
+    throw AppError(std::wstring(member) + L" : " + text);
 }
 
-// Thrown inside this file when WMI cannot answer before a result object exists.
-struct TNoAnswer {};
+// WMI has no such class (Wine has no ping status; a damaged repository loses it): the one failure
+// that leaves the echo to another way of asking.
+bool IsMissingClass(HRESULT hr) {
+    constexpr HRESULT kNotFound = static_cast<HRESULT>(0x80041002);      // WBEM_E_NOT_FOUND
+    constexpr HRESULT kInvalidClass = static_cast<HRESULT>(0x80041010);  // WBEM_E_INVALID_CLASS
+    return hr == kNotFound || hr == kInvalidClass;
+}
+
+// Thrown inside this file when WMI has no ping status class to ask.
+struct TNoClass {};
 
 // Calls MEMBER of OBJECT by name; ARGS in the order a script would write them.
 HRESULT Invoke(IDispatch* object, const wchar_t* member, WORD flags, std::vector<VARIANT> args, VARIANT* result,
@@ -104,37 +128,63 @@ void ClearExcepInfo(EXCEPINFO& info) {
     info = {};
 }
 
-// Calls a method that returns an object; nothing on any failure (WMI cannot answer).
+// The failure a late-bound call reports: a method's own code travels in the exception record.
+HRESULT EffectiveError(HRESULT hr, const EXCEPINFO& info) {
+    if (hr == DISP_E_EXCEPTION && FAILED(info.scode)) return info.scode;
+    return hr;
+}
+
+// Raises the failure of MEMBER, or TNoClass when it only says the class is missing.
+[[noreturn]] void Failed(const wchar_t* member, HRESULT hr, EXCEPINFO& info) {
+    if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
+    const HRESULT code = EffectiveError(hr, info);
+    const std::wstring description = info.bstrDescription ? info.bstrDescription : L"";
+    ClearExcepInfo(info);
+    if (IsMissingClass(code)) throw TNoClass{};
+    ThrowComError(member, code, description);
+}
+
+// Calls a method that returns an object.
 unique_dispatch CallForObject(IDispatch* object, const wchar_t* member, std::vector<VARIANT> args) {
     TVariant result;
     EXCEPINFO info = {};
     const HRESULT hr = Invoke(object, member, DISPATCH_METHOD, std::move(args), &result.value, &info);
+    if (FAILED(hr)) Failed(member, hr, info);
     ClearExcepInfo(info);
-    if (FAILED(hr)) throw TNoAnswer{};
-    if (result.value.vt != VT_DISPATCH || !result.value.pdispVal) throw TNoAnswer{};
+    if (result.value.vt != VT_DISPATCH || !result.value.pdispVal) ThrowComError(member, DISP_E_TYPEMISMATCH);
     result.value.pdispVal->AddRef();
     return unique_dispatch(result.value.pdispVal);
 }
 
-// The first object of a result set; nothing when it is empty or cannot be enumerated.
+// The first object of a result set; nothing when it is empty.
 unique_dispatch FirstObject(IDispatch* results) {
     TVariant enumerator;
     DISPPARAMS none = {};
+    EXCEPINFO info = {};
     UINT badArgument = 0;
     // _NewEnum is reached through its reserved id, as scripting hosts do.
-    if (FAILED(results->Invoke(DISPID_NEWENUM, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
-                               &none, &enumerator.value, nullptr, &badArgument)))
-        throw TNoAnswer{};
+    const HRESULT hr =
+        results->Invoke(DISPID_NEWENUM, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET, &none,
+                        &enumerator.value, &info, &badArgument);
+    if (FAILED(hr)) Failed(L"_NewEnum", hr, info);
+    ClearExcepInfo(info);
     IUnknown* unknown = enumerator.value.vt == VT_UNKNOWN    ? enumerator.value.punkVal
                         : enumerator.value.vt == VT_DISPATCH ? enumerator.value.pdispVal
                                                              : nullptr;
-    if (!unknown) throw TNoAnswer{};
+    if (!unknown) ThrowComError(L"_NewEnum", DISP_E_TYPEMISMATCH);
     unique_enumvariant items;
-    if (FAILED(unknown->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(items.put())))) throw TNoAnswer{};
+    const HRESULT queried = unknown->QueryInterface(IID_IEnumVARIANT, reinterpret_cast<void**>(items.put()));
+    if (FAILED(queried)) ThrowComError(L"_NewEnum", queried);
     TVariant item;
     ULONG fetched = 0;
-    if (items.get()->Next(1, &item.value, &fetched) != S_OK || fetched != 1) return {};
-    if (item.value.vt != VT_DISPATCH || !item.value.pdispVal) return {};
+    // A query run in the background reports its failure when the first object is asked for.
+    const HRESULT next = items.get()->Next(1, &item.value, &fetched);
+    if (FAILED(next)) {
+        if (IsMissingClass(next)) throw TNoClass{};
+        ThrowComError(L"Next", next);
+    }
+    if (next != S_OK || fetched != 1) return {};
+    if (item.value.vt != VT_DISPATCH || !item.value.pdispVal) ThrowComError(L"Next", DISP_E_TYPEMISMATCH);
     item.value.pdispVal->AddRef();
     return unique_dispatch(item.value.pdispVal);
 }
@@ -145,10 +195,13 @@ bool ReadProperty(IDispatch* object, const wchar_t* name, VARTYPE type, TVariant
     EXCEPINFO info = {};
     const HRESULT hr = Invoke(object, name, DISPATCH_PROPERTYGET, {}, &raw.value, &info);
     if (FAILED(hr)) {
+        if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
+        const HRESULT code = EffectiveError(hr, info);
         const std::wstring description = info.bstrDescription ? info.bstrDescription : L"";
         ClearExcepInfo(info);
-        ThrowComError(name, hr, description);
+        ThrowComError(name, code, description);
     }
+    ClearExcepInfo(info);
     if (raw.value.vt == VT_NULL || raw.value.vt == VT_EMPTY) return false;
     const HRESULT converted = VariantChangeType(&out.value, &raw.value, 0, type);
     if (FAILED(converted)) ThrowComError(name, converted);
@@ -215,11 +268,12 @@ public:
 
 IDispatch* CreateWbemLocator() {
     CLSID clsid;
-    if (FAILED(CLSIDFromProgID(L"WbemScripting.SWbemLocator", &clsid))) return nullptr;
+    HRESULT hr = CLSIDFromProgID(L"WbemScripting.SWbemLocator", &clsid);
+    if (FAILED(hr)) ThrowComError(L"WbemScripting.SWbemLocator", hr);
     IDispatch* locator = nullptr;
-    if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                                reinterpret_cast<void**>(&locator))))
-        return nullptr;
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                          reinterpret_cast<void**>(&locator));
+    if (FAILED(hr)) ThrowComError(L"WbemScripting.SWbemLocator", hr);
     return locator;
 }
 
@@ -232,7 +286,7 @@ std::optional<TPingReply> TWmiPinger::Ping(const std::wstring& address, uint16_t
     try {
         // A new locator and connection per address: nothing is kept between pings.
         const unique_dispatch locator(createLocator_());
-        if (!locator) return std::nullopt;
+        if (!locator) ThrowComError(L"WbemScripting.SWbemLocator", E_POINTER);
         const unique_bstr server = Bstr(L"localhost"), space = Bstr(L"root\\CIMV2"), user = Bstr(L""),
                           password = Bstr(L"");
         const unique_dispatch services =
@@ -242,7 +296,7 @@ std::optional<TPingReply> TWmiPinger::Ping(const std::wstring& address, uint16_t
         const unique_dispatch results =
             CallForObject(services.get(), L"ExecQuery", {Text(query.get()), Text(language.get()), Int(0)});
         object = FirstObject(results.get());
-    } catch (const TNoAnswer&) {
+    } catch (const TNoClass&) {
         return std::nullopt;
     }
     if (!object) return std::nullopt;

@@ -1,8 +1,8 @@
 #pragma once
 
 // The pinger on Windows: the system's ping status through WMI, late-bound, and an ICMP echo
-// through the IP helper API when WMI has nothing to say (Wine has no Win32_PingStatus; a broken
-// WMI repository behaves the same).
+// through the IP helper API when WMI has no answer because it has no ping status class or no
+// object (Wine has no Win32_PingStatus; a broken WMI repository behaves the same).
 
 #include <oaidl.h>
 #include <windows.h>
@@ -20,14 +20,14 @@ namespace orvane::win32 {
 // The WQL query for one address and payload size.
 using TQueryText = std::function<std::wstring(const std::wstring& address, uint16_t bufferSize)>;
 
-// Gives a new reference to a locator object, or null when none can be created.
+// Gives a new reference to a locator object; raises AppError when none can be created.
 using TLocatorFactory = std::function<IDispatch*()>;
 
 // "WbemScripting.SWbemLocator" through its ProgID.
 IDispatch* CreateWbemLocator();
 
-// Nothing when WMI gives no result object, including when the locator cannot be created, the
-// connection or the query fails; errors reading the object that came back are raised.
+// Nothing when WMI has no ping status class or the query gives no object; every other failure
+// (locator, connection, query, reading the object) raises AppError with its text.
 class TWmiPinger : public IPinger {
 public:
     explicit TWmiPinger(TQueryText queryText, TLocatorFactory createLocator = CreateWbemLocator);

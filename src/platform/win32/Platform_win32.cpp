@@ -145,23 +145,6 @@ std::string TWin32TextFileReader::ReadAll(const std::wstring& path) const {
     return bytes;
 }
 
-std::wstring TWin32AnsiCodePage::Decode(std::string_view bytes) const {
-    if (bytes.empty()) return {};
-    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
-    return text;
-}
-
-std::string TWin32AnsiCodePage::Encode(std::wstring_view text) const {
-    if (text.empty()) return {};
-    const int length =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), bytes.data(), length, nullptr, nullptr);
-    return bytes;
-}
-
 int CompareUserLocaleNoCase(const std::wstring& a, const std::wstring& b) {
     const int result = CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), static_cast<int>(a.size()),
                                        b.c_str(), static_cast<int>(b.size()), nullptr, nullptr, 0);

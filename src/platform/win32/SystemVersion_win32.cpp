@@ -30,6 +30,9 @@ std::optional<OSVersionRecord> TWin32SystemVersion::Reported() const {
     record.major = info.dwMajorVersion;
     record.minor = info.dwMinorVersion;
     record.productType = info.wProductType;
+    // The 9x family keeps its version in the high word of the build number.
+    record.build =
+        record.platform == OSVersionRecord::Platform::Windows9x ? LOWORD(info.dwBuildNumber) : info.dwBuildNumber;
     info.szCSDVersion[127] = L'\0';
     record.servicePack = info.szCSDVersion;
     return record;
@@ -45,7 +48,7 @@ std::optional<OSVersionNumber> TWin32SystemVersion::Refined() const {
     OSVERSIONINFOEXW info = {};
     info.dwOSVersionInfoSize = sizeof info;
     if (rtlGetVersion(&info) != 0) return std::nullopt;
-    return OSVersionNumber{info.dwMajorVersion, info.dwMinorVersion};
+    return OSVersionNumber{info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber};
 }
 
 bool TWin32SystemVersion::HasLocaleInfoEx() const {

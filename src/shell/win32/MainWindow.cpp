@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "probes/ConfigurationFiles.h"
 #include "probes/EnvironmentVariables.h"
 #include "platform/win32/Pinger_win32.h"
@@ -29,8 +32,15 @@ constexpr TSyntaxLanguage kFileLanguages[] = {TSyntaxLanguage::Ini, TSyntaxLangu
 // Design sizes at 96 dpi.
 constexpr int kClientWidth = 635, kClientHeight = 382;
 constexpr int kBottomBar = 33, kBorder = 4, kButtonHeight = 25, kPathStrip = 27;
+constexpr int kAboutButtonWidth = 109, kCloseButtonWidth = 75;
 constexpr int kFolderButtonWidth = 195, kToolButtonWidth = 139;
 constexpr int kGridNameWidth = 150, kGridValueWidth = 455;
+// The path box sits inside its strip with a small inset on every side.
+constexpr int kPathInsetX = 2, kPathInsetY = 3;
+// "Répertoires & Outils": group boxes inset from the page, buttons inset from the group's frame and
+// below its caption, rows of buttons apart, and room under the last row for the frame.
+constexpr int kGroupMargin = 8, kGroupCaption = 24, kGroupInset = 16, kButtonGap = 8;
+constexpr int kFoldersBottom = 12, kToolsBottom = 14;
 
 // Pages and panels forward what their controls tell them to the main window, so that every
 // handler lives in one place.
@@ -41,6 +51,7 @@ LRESULT CALLBACK PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT:
         case WM_CTLCOLORBTN:
+        case WM_NEXTDLGCTL:  // a multi-line box passes Tab on to its parent
             return SendMessageW(GetAncestor(hwnd, GA_ROOT), message, wParam, lParam);
         default:
             return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -171,6 +182,12 @@ LRESULT TfrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NOTIFY:
             OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
             return 0;
+        case WM_NEXTDLGCTL:  // from a multi-line box that was handed Tab
+            if (LOWORD(lParam))
+                SetFocus(reinterpret_cast<HWND>(wParam));
+            else
+                MoveFocus(wParam != 0);
+            return 0;
         case WM_CLOSE:
             DestroyWindow(hwnd_);
             return 0;
@@ -205,7 +222,9 @@ void TfrmMain::CreateControls() {
     Add(bottom, bbtAbout, L"BUTTON", texts::kAbout, button);
     Add(bottom, bbtClose, L"BUTTON", texts::kClose, button);
 
-    const HWND tabs = Add(hwnd_, pgMain, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
+    // The tab controls hold the pages: as control parents, Tab and the mnemonics reach inside them.
+    const HWND tabs = Add(hwnd_, pgMain, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                          WS_EX_CONTROLPARENT);
     const wchar_t* captions[] = {texts::kTabVersions, texts::kTabEnvVar, texts::kTabFichiers, texts::kTabServeurs,
                                  texts::kTabRepertoires};
     const int pageIds[] = {tshVersions, tshEnvVar, tshFichiers, TabSheet1, tshRepertoires};
@@ -227,7 +246,8 @@ void TfrmMain::CreateControls() {
     ListView_SetExtendedListViewStyle(env, grid);
 
     Add(mainPages_[2], bbtSearchFiles, L"BUTTON", texts::kSearchFiles, button);
-    const HWND fileTabs = Add(mainPages_[2], pgFile, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
+    const HWND fileTabs = Add(mainPages_[2], pgFile, WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                              WS_EX_CONTROLPARENT);
     for (int i = 0; i < kFileTabCount; ++i) {
         winui::TabAdd(fileTabs, i, texts::kFileTabs[i]);
         filePages_[i] = Add(fileTabs, fileTabFirst + i, kPageClass, L"", page, WS_EX_CONTROLPARENT);
@@ -278,8 +298,9 @@ void TfrmMain::Layout() {
     const int width = client.right, height = client.bottom;
 
     Place(Ctl(ids::pnlBottom), 0, height - S(kBottomBar), width, S(kBottomBar));
-    Place(Ctl(ids::bbtAbout), S(kBorder), S(kBorder), S(109), S(kButtonHeight));
-    Place(Ctl(ids::bbtClose), width - S(kBorder) - S(75), S(kBorder), S(75), S(kButtonHeight));
+    Place(Ctl(ids::bbtAbout), S(kBorder), S(kBorder), S(kAboutButtonWidth), S(kButtonHeight));
+    Place(Ctl(ids::bbtClose), width - S(kBorder) - S(kCloseButtonWidth), S(kBorder), S(kCloseButtonWidth),
+          S(kButtonHeight));
 
     const HWND tabs = Ctl(ids::pgMain);
     Place(tabs, S(kBorder), S(kBorder), width - 2 * S(kBorder), height - S(kBottomBar) - S(kBorder));
@@ -303,24 +324,28 @@ void TfrmMain::Layout() {
     const int fw = fileRect.right - fileRect.left, fh = fileRect.bottom - fileRect.top;
     for (int i = 0; i < ids::kFileTabCount; ++i) {
         Place(filePages_[i], fileRect.left, fileRect.top, fw, fh);
-        Place(Ctl(ids::edtFileFirst + i), S(2), S(3), fw - S(4), S(kPathStrip) - S(6));
+        Place(Ctl(ids::edtFileFirst + i), S(kPathInsetX), S(kPathInsetY), fw - 2 * S(kPathInsetX),
+              S(kPathStrip) - 2 * S(kPathInsetY));
         Place(Ctl(ids::synMemFirst + i), 0, S(kPathStrip), fw, fh - S(kPathStrip));
     }
 
     // "Répertoires" above "Outils": the left column holds one folder, the right column three.
-    const int groupTop = S(8), groupLeft = S(8), groupWidth = pw - 2 * S(8);
-    const int foldersHeight = S(24) + 3 * S(kButtonHeight) + 2 * S(8) + S(12);
+    const int groupTop = S(kGroupMargin), groupLeft = S(kGroupMargin), groupWidth = pw - 2 * S(kGroupMargin);
+    const int rowPitch = S(kButtonHeight) + S(kButtonGap);
+    const int foldersHeight = S(kGroupCaption) + 3 * rowPitch - S(kButtonGap) + S(kFoldersBottom);
     Place(Ctl(ids::grpRepertoires), groupLeft, groupTop, groupWidth, foldersHeight);
-    const int leftX = groupLeft + S(16), rightX = groupLeft + groupWidth - S(16) - S(kFolderButtonWidth);
-    const int firstRow = groupTop + S(24);
+    const int leftX = groupLeft + S(kGroupInset);
+    const int rightX = groupLeft + groupWidth - S(kGroupInset) - S(kFolderButtonWidth);
+    const int firstRow = groupTop + S(kGroupCaption);
     Place(Ctl(ids::bbtOpenFolder1), leftX, firstRow, S(kFolderButtonWidth), S(kButtonHeight));
     for (int row = 0; row < 3; ++row)
-        Place(Ctl(ids::bbtOpenFolder2 + row), rightX, firstRow + row * (S(kButtonHeight) + S(8)), S(kFolderButtonWidth),
+        Place(Ctl(ids::bbtOpenFolder2 + row), rightX, firstRow + row * rowPitch, S(kFolderButtonWidth),
               S(kButtonHeight));
-    const int toolsTop = groupTop + foldersHeight + S(8);
-    Place(Ctl(ids::grpOutils), groupLeft, toolsTop, groupWidth, S(24) + S(kButtonHeight) + S(14));
-    Place(Ctl(ids::bbtNwCheckWorkstation), (pw - S(kToolButtonWidth)) / 2, toolsTop + S(24), S(kToolButtonWidth),
-          S(kButtonHeight));
+    const int toolsTop = groupTop + foldersHeight + S(kGroupMargin);
+    Place(Ctl(ids::grpOutils), groupLeft, toolsTop, groupWidth,
+          S(kGroupCaption) + S(kButtonHeight) + S(kToolsBottom));
+    Place(Ctl(ids::bbtNwCheckWorkstation), (pw - S(kToolButtonWidth)) / 2, toolsTop + S(kGroupCaption),
+          S(kToolButtonWidth), S(kButtonHeight));
 }
 
 void TfrmMain::ShowPage(HWND tab) {
@@ -329,6 +354,59 @@ void TfrmMain::ShowPage(HWND tab) {
     const HWND* pages = main ? mainPages_.data() : filePages_.data();
     const int count = main ? static_cast<int>(mainPages_.size()) : static_cast<int>(filePages_.size());
     for (int i = 0; i < count; ++i) ShowWindow(pages[i], i == selected ? SW_SHOW : SW_HIDE);
+}
+
+bool TfrmMain::TranslateKeys(const MSG& message) {
+    if (message.message != WM_KEYDOWN || message.wParam != VK_TAB) return false;
+    if (message.hwnd != hwnd_ && !IsChild(hwnd_, message.hwnd)) return false;
+    const bool backwards = GetKeyState(VK_SHIFT) < 0;
+    if (GetKeyState(VK_CONTROL) >= 0) {
+        MoveFocus(backwards);
+        return true;
+    }
+    const HWND tabs = Ctl(ids::pgMain);
+    const int count = static_cast<int>(mainPages_.size());
+    winui::TabSelect(tabs, (winui::TabSelected(tabs) + (backwards ? count - 1 : 1)) % count);
+    // The control that had the focus may sit on the page just hidden.
+    const HWND focus = GetFocus();
+    if (!focus || !IsWindowVisible(focus)) SetFocus(tabs);
+    return true;
+}
+
+namespace {
+
+// Every control that Tab stops at, in order. The dialog manager steps into a control parent but
+// never stops at it, so a tab strip holding its pages would be out of reach: here it is both.
+void CollectTabStops(HWND parent, std::vector<HWND>& stops) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const LONG_PTR style = GetWindowLongPtrW(child, GWL_STYLE);
+        if (!(style & WS_VISIBLE) || (style & WS_DISABLED)) continue;
+        if (style & WS_TABSTOP) stops.push_back(child);
+        if (GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) CollectTabStops(child, stops);
+    }
+}
+
+} // namespace
+
+void TfrmMain::MoveFocus(bool backwards) {
+    std::vector<HWND> stops;
+    CollectTabStops(hwnd_, stops);
+    if (stops.empty()) return;
+    const HWND focus = GetFocus();
+    // The focus may be inside a control (a list view's header), and a tab strip holds the controls
+    // of its pages: the innermost stop that holds the focus is where we are. Inner stops come later.
+    const auto current = std::find_if(stops.rbegin(), stops.rend(),
+                                      [focus](HWND stop) { return stop == focus || IsChild(stop, focus); });
+    const size_t count = stops.size();
+    size_t next = backwards ? count - 1 : 0;
+    if (current != stops.rend()) {
+        const size_t at = static_cast<size_t>(stops.rend() - current) - 1;
+        next = backwards ? (at + count - 1) % count : (at + 1) % count;
+    }
+    const HWND target = stops[next];
+    SetFocus(target);
+    // As in a dialog, a text box entered with Tab has its text selected.
+    if (SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageW(target, EM_SETSEL, 0, -1);
 }
 
 void TfrmMain::FormCreate() {

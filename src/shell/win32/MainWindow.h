@@ -10,8 +10,8 @@
 #include "platform/win32/Handle.h"
 #include "platform/win32/Win32Platform.h"
 #include "probes/ConfigurationFiles.h"
+#include "probes/ServerList.h"
 #include "shell/CommandRunner.h"
-#include "shell/ServerList.h"
 
 namespace orvane {
 
@@ -24,6 +24,10 @@ public:
     // Creates the window, centred on the screen, and shows it.
     HWND Create(int showCommand);
     HWND Handle() const { return hwnd_; }
+    // Keys the window handles before the dialog navigation does: Tab and Shift+Tab move through every
+    // control of the visible page, tab strips included; Ctrl+Tab and Ctrl+Shift+Tab change the main
+    // tab. True when the message was used.
+    bool TranslateKeys(const MSG& message);
 
     void SetBusyCursor(bool busy) override;
     void ReportError(const std::wstring& text) override;
@@ -40,6 +44,7 @@ private:
     void OnCommand(int id, HWND control);
     void OnNotify(const NMHDR& header);
     void ShowPage(HWND tab);
+    void MoveFocus(bool backwards);
 
     void bbtGetVersionsClick();
     void bbtGetEnvVarClick();

@@ -1,4 +1,4 @@
-#include "shell/ServerList.h"
+#include "probes/ServerList.h"
 
 #include <algorithm>
 
