@@ -454,12 +454,6 @@ bool TWebUpdate::ShowWhatsNewDialog(const std::string&) {
 bool TWebUpdate::ShowEULADialog(const std::string&) {
     NotBuilt("ShowEULADialog");
 }
-bool TWebUpdate::ExtractRestarter() {
-    NotBuilt("ExtractRestarter");
-}
-bool TWebUpdate::ExtractPatcher() {
-    NotBuilt("ExtractPatcher");
-}
 bool TWebUpdate::IsUpdateNeeded(const std::wstring&, std::wstring&, std::int32_t, std::int32_t) {
     NotBuilt("IsUpdateNeeded");
 }
@@ -468,9 +462,6 @@ void TWebUpdate::DoSetAppParamBefore(std::wstring&) {
 }
 void TWebUpdate::DoSetAppParamAfter(std::wstring&) {
     NotBuilt("DoSetAppParamAfter");
-}
-void TWebUpdate::DoRestart() {
-    NotBuilt("DoRestart");
 }
 std::wstring TWebUpdate::GetControlFileURL() {
     NotBuilt("GetControlFileURL");
@@ -524,9 +515,6 @@ void TWebUpdate::ShowHTMLDialog(const std::wstring&) {
 }
 void TWebUpdate::DoSuccess() {
     NotBuilt("DoSuccess");
-}
-void TWebUpdate::DoPostUpdateInfo() {
-    NotBuilt("DoPostUpdateInfo");
 }
 
 }  // namespace orvane

@@ -21,6 +21,7 @@
 #include "platform/LoginPrompt.h"
 #include "platform/LzExpand.h"
 #include "platform/MessagePump.h"
+#include "platform/ProcessControl.h"
 #include "platform/Registry.h"
 #include "platform/RegistryStore.h"
 #include "platform/SystemVersion.h"
@@ -59,6 +60,7 @@ struct TPostUpdateInfo {
     std::string Data;
     bool Enabled = false;
     std::string PostResult;  // the server's answer
+    std::uint16_t Port = 80;  // HTTP; a test points it at its own server
 };
 
 // Display settings of the patcher run; a component of its own placed beside the update component.
@@ -90,6 +92,9 @@ struct TWebUpdateServices {
     ICabinetExtractor* cabinets = nullptr;
     ILoginPrompt* login = nullptr;
     IMessagePump* pump = nullptr;
+    IModuleResources* resources = nullptr;
+    IProcessControl* process = nullptr;
+    IProfileWriter* profiles = nullptr;
 };
 
 // The status template of a message number; nullptr when the number has none.
@@ -201,7 +206,7 @@ public:
     const TFileList& FileList() const { return FFileList; }
     bool Cancelled() const { return FCancelled; }
     bool InProgress() const { return FInProgress; }
-    bool AppNeedsRestart() const { return FAppNeedsRestart; }
+    bool AppNeedsRestart() const { return FAppClose && !FCancelled && FAppCompsIncluded; }
     bool AppSilentRestart() const { return FSilentRestart; }
     void* HintConnect() const { return FHintConnect; }
     bool UACEnabled() const { return true; }
@@ -314,7 +319,6 @@ protected:
     TFileList FFileList;
     bool FCancelled = false;
     bool FInProgress = false;
-    bool FAppNeedsRestart = false;
     bool FSilentRestart = false;
     void* FHintConnect = nullptr;  // the session for HTTP, FFtpConnection for FTP
     TInternetHandle FHint;

@@ -337,7 +337,6 @@ TEST_F(UpdateWebUpdate, LaterStepsRefuseInsteadOfPretending) {
         {"UpdateActions", [&] { u.UpdateActions(); }},
         {"ShowHTMLDialog", [&] { u.ShowHTMLDialog(L"http://127.0.0.1/x.htm"); }},
         {"DoSuccess", [&] { u.DoSuccess(); }},
-        {"DoPostUpdateInfo", [&] { u.DoPostUpdateInfo(); }},
     };
     for (const auto& [name, call] : steps) {
         try {

@@ -50,6 +50,9 @@ TWebUpdateServices TWin32UpdateServices::Services() {
     s.cabinets = &cabinets_;
     s.login = &login_;
     s.pump = &pump_;
+    s.resources = &resources_;
+    s.process = &process_;
+    s.profiles = &profiles_;
     return s;
 }
 

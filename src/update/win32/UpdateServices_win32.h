@@ -12,6 +12,7 @@
 #include "platform/win32/LocaleFormat_win32.h"
 #include "platform/win32/LzExpand_win32.h"
 #include "platform/win32/MessagePump_win32.h"
+#include "platform/win32/ProcessControl_win32.h"
 #include "platform/win32/RegistryStore_win32.h"
 #include "platform/win32/SystemVersion_win32.h"
 #include "platform/win32/Win32Platform.h"
@@ -62,6 +63,9 @@ private:
     TWin32CabinetExtractor cabinets_{ansi_};
     TWin32LoginPrompt login_;
     win32::TWin32MessagePump pump_;
+    win32::TWin32ModuleResources resources_;
+    win32::TWin32ProcessControl process_;
+    win32::TWin32ProfileWriter profiles_;
 };
 
 }  // namespace orvane
