@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "platform/win32/Handle.h"
+
 namespace orvane::win32 {
 
 std::optional<std::string> TWin32ModuleResources::Find(const std::wstring& name) {
@@ -40,6 +42,14 @@ void TWin32ProcessControl::RequestQuit() {
 
 bool TWin32ProfileWriter::WriteString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
                                       const std::wstring& value) {
+    // The system writes a new INI file in the 8-bit code page, losing what it cannot show (a user
+    // folder in another script); a file that starts as UTF-16 is kept in UTF-16.
+    if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        const unique_hfile created(
+            CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (created) WriteFile(created.get(), "\xFF\xFE", 2, &written, nullptr);
+    }
     if (!WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str())) return false;
     // The system caches INI files; flushing makes the value visible to the next process at once.
     WritePrivateProfileStringW(nullptr, nullptr, nullptr, file.c_str());
