@@ -535,13 +535,19 @@ HWND Answer(const std::wstring& caption, HWND previous, const wchar_t* user, con
         seen->passwordChar = static_cast<wchar_t>(SendMessageW(edit2, EM_GETPASSWORDCHAR, 0, 0));
         seen->tabOrder = GetNextDlgTabItem(form, edit1, FALSE) == edit2 &&
                          GetNextDlgTabItem(form, edit2, FALSE) == ok && GetNextDlgTabItem(form, ok, FALSE) == cancel;
-        // Alt+P as the dialog's own loop receives it: the focus goes to the password box.
-        PostMessageW(edit1, WM_SYSCHAR, L'p', 1 << 29);
-        gui::WaitIdle(form);
-        GUITHREADINFO info = {};
-        info.cbSize = sizeof info;
-        GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info);
-        seen->acceleratorMovesFocus = info.hwndFocus == edit2;
+        // Alt+P as the dialog's own loop receives it: the focus goes to the password box. Windows of
+        // tests running beside this one may take the activation (and with it the focus) meanwhile, so
+        // the form is brought to the front again before each try.
+        for (int attempt = 0; attempt < 10 && !seen->acceleratorMovesFocus; ++attempt) {
+            SetForegroundWindow(form);
+            PostMessageW(edit1, WM_SYSCHAR, L'p', 1 << 29);
+            gui::WaitIdle(form);
+            GUITHREADINFO info = {};
+            info.cbSize = sizeof info;
+            GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info);
+            seen->acceleratorMovesFocus = info.hwndFocus == edit2;
+            if (!seen->acceleratorMovesFocus) Sleep(100);
+        }
     }
     if (!user) {
         gui::Click(cancel);
