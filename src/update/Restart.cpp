@@ -49,8 +49,8 @@ bool WriteWholeFile(IFileOperations& files, const std::wstring& path, const std:
 }  // namespace
 
 std::wstring RestartParameters(TRestartRequest& r) {
-    std::wstring app = r.appName.find(L':') != std::wstring::npos ? r.appName
-                                                                    : WithTrailingBackslash(r.currentFolder) + r.appName;
+    std::wstring app =
+        r.appName.find(L':') != std::wstring::npos ? r.appName : WithTrailingBackslash(r.currentFolder) + r.appName;
     app = QuoteIfBlank(app);
     if (!r.autoRestart) app = L"null";
     r.appParam = QuoteIfBlank(r.appParam);
@@ -81,8 +81,8 @@ void TWebUpdate::DoRestart() {
     const std::wstring settings =
         WithTrailingBackslash(FServices.folders ? DocumentsFolder(*FServices.folders) : std::wstring()) +
         L"WUPDATE.INI";
-    if (!FServices.profiles || !FServices.profiles->WriteString(settings, L"CONFIG", L"LOGFILENAME",
-                                                                ProcessLogFileName()))
+    if (!FServices.profiles ||
+        !FServices.profiles->WriteString(settings, L"CONFIG", L"LOGFILENAME", ProcessLogFileName()))
         throw AppError(L"The restart settings could not be written to " + settings);
 
     TRestartRequest request;
@@ -151,7 +151,8 @@ void TWebUpdate::DoPostUpdateInfo() {
     constexpr std::uint32_t kIgnoreCertificatesAndRedirectToHttps = 0x7000;
     const TInternetHandle session(net, net->Open(Agent, L""));
     const TInternetHandle connection(
-        net, session ? net->Connect(session.get(), post.Server, post.Port, nullptr, nullptr, kServiceHttp, 0) : nullptr);
+        net,
+        session ? net->Connect(session.get(), post.Server, post.Port, nullptr, nullptr, kServiceHttp, 0) : nullptr);
     if (!connection) {
         DoStatus(951, L"", 16, 5);
         return;

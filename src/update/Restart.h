@@ -12,9 +12,9 @@ struct TRestartRequest {
     std::wstring appName;        // a name in the current folder, or a path when it holds ":"
     std::wstring currentFolder;  // the application's folder
     bool autoRestart = true;
-    std::wstring appParam;       // quoted in place when it holds a blank
-    std::wstring workFolder;     // passed as given, between double quotes
-    std::wstring appComps;       // blank-separated file names
+    std::wstring appParam;    // quoted in place when it holds a blank
+    std::wstring workFolder;  // passed as given, between double quotes
+    std::wstring appComps;    // blank-separated file names
 };
 
 // The helper's parameter text. A parameter already in quotes is not quoted again, so a second

@@ -29,6 +29,7 @@ TEST(UpdateRestartParameters, TextAndWhatTheHelperReadsBack) {
         std::wstring text;
         Params split;
     };
+    // clang-format off
     const Case cases[] = {
         {"application in the current folder, no parameters", L"Tool.exe", L"C:\\Apps\\Tool", true, true, L" ",
          L"C:\\Temp\\", L"Tool.exe", L"1234 L C:\\Apps\\Tool\\Tool.exe \" \" \"C:\\Temp\\\" Tool.exe",
@@ -59,10 +60,11 @@ TEST(UpdateRestartParameters, TextAndWhatTheHelperReadsBack) {
          L"\" \"", L"C:\\Temp\\", L"Tool.exe", L"1234 L C:\\Apps\\Tool\\Tool.exe \" \" \"C:\\Temp\\\" Tool.exe",
          {L"1234", L"L", L"C:\\Apps\\Tool\\Tool.exe", L" ", L"C:\\Temp\\", L"Tool.exe"}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TRestartRequest r{1234, c.logging, c.appName, c.currentFolder, c.autoRestart, c.appParam, c.workFolder,
-                          c.appComps};
+        TRestartRequest r{1234,          c.logging,  c.appName,    c.currentFolder,
+                          c.autoRestart, c.appParam, c.workFolder, c.appComps};
         const std::wstring text = RestartParameters(r);
         EXPECT_EQ(text, c.text);
         EXPECT_EQ(SplitHelperCommandLine(text), c.split);
@@ -158,7 +160,8 @@ TEST_F(UpdateRestart, HandsOverToTheHelperAndEnds) {
     const std::wstring parameters = L"1234 L C:\\Apps\\Tool\\Tool.exe \" \" \"C:\\Temp\\\" Tool.exe";
     EXPECT_EQ(process.started[0].file, L"C:\\Temp\\wusetup.exe");
     EXPECT_EQ(process.started[0].parameters, parameters);
-    EXPECT_EQ(statuses, (std::vector<std::wstring>{L"Restart app in directory : C:\\Apps\\Tool", L"Spawn " + parameters}));
+    EXPECT_EQ(statuses,
+              (std::vector<std::wstring>{L"Restart app in directory : C:\\Apps\\Tool", L"Spawn " + parameters}));
     EXPECT_EQ(codes, (std::vector<std::pair<int, int>>{{0, 0}, {0, 0}}));
     EXPECT_EQ(process.quitRequests, 1);
     EXPECT_TRUE(dialogs.questions.empty());
@@ -251,8 +254,8 @@ TEST_F(UpdateRestart, AnyFailureRaisesAndTheApplicationStays) {
     };
     const Case cases[] = {
         {"no helper resource", [](UpdateRestart& t) { t.resources.resources.clear(); }, false},
-        {"truncated helper", [&](UpdateRestart& t) { t.resources.resources[L"UPD"] = packed.substr(0, packed.size() - 9); },
-         false},
+        {"truncated helper",
+         [&](UpdateRestart& t) { t.resources.resources[L"UPD"] = packed.substr(0, packed.size() - 9); }, false},
         {"helper data past its declared size",
          [&](UpdateRestart& t) { t.resources.resources[L"UPD"] = packed + packed.substr(14, 40); }, false},
         {"not LZ data", [](UpdateRestart& t) { t.resources.resources[L"UPD"] = kHelper; }, false},

@@ -27,8 +27,9 @@ void AppendLine(const std::wstring& file, std::wstring line) {
     const int size = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), int(line.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(size_t(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, line.c_str(), int(line.size()), bytes.data(), size, nullptr, nullptr);
-    const orvane::win32::unique_hfile out(CreateFileW(file.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const orvane::win32::unique_hfile out(CreateFileW(file.c_str(), FILE_APPEND_DATA,
+                                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     if (out) WriteFile(out.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr);
 }

@@ -1,6 +1,7 @@
 #include "platform/win32/ProcessControl_win32.h"
 
 #include <windows.h>
+
 #include <shellapi.h>
 
 #include "platform/win32/Handle.h"
