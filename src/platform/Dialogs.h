@@ -10,6 +10,8 @@ public:
     virtual ~IDialogs() = default;
     // An error message box with a single OK button.
     virtual void ShowError(const std::wstring& text) = 0;
+    // A confirmation with Yes and No buttons; true for Yes.
+    virtual bool AskYesNo(const std::wstring& text) = 0;
 };
 
 } // namespace orvane

@@ -27,6 +27,8 @@ public:
     virtual HInternet OpenRequest(HInternet connection, const std::wstring& verb, const std::wstring& object,
                                   std::uint32_t flags) = 0;
     virtual bool SendRequest(HInternet request, const std::wstring& headers) = 0;
+    // Sends the request with a body, its bytes as they are.
+    virtual bool SendRequestBody(HInternet request, const std::wstring& headers, const std::string& body) = 0;
     // A numeric header or status of a request; empty when the library has none.
     virtual std::optional<std::uint32_t> QueryNumber(HInternet request, std::uint32_t infoLevel) = 0;
     // False on failure; true with 0 bytes at the end of the data.

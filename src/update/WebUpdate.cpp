@@ -207,10 +207,6 @@ std::wstring TWebUpdate::Version() const {
            std::to_wstring((kVersion >> 8) & 0xFF) + L'.' + std::to_wstring(kVersion & 0xFF);
 }
 
-void TWebUpdate::NotBuilt(const char* operation) {
-    throw std::logic_error(std::string("TWebUpdate::") + operation + " is not available yet");
-}
-
 // Status, log and the services every step uses.
 
 void TWebUpdate::DoStatus(int msgId, const std::wstring& text, int statusCode, int errCode) {
@@ -424,21 +420,6 @@ void TWebUpdate::UpdateDatePut(TDateTime dt) {
         const std::wstring pm = FServices.locale ? FServices.locale->PmDesignator() : L"PM";
         FServices.store->WriteText(hive, e.Key, e.Section, L"LastTime", FormatTimePicture(dt, picture, am, pm));
     }
-}
-
-// Steps built with their own work; until then they refuse instead of pretending to succeed.
-
-bool TWebUpdate::ExtractRestarter() {
-    NotBuilt("ExtractRestarter");
-}
-bool TWebUpdate::ExtractPatcher() {
-    NotBuilt("ExtractPatcher");
-}
-void TWebUpdate::DoRestart() {
-    NotBuilt("DoRestart");
-}
-void TWebUpdate::DoPostUpdateInfo() {
-    NotBuilt("DoPostUpdateInfo");
 }
 
 }  // namespace orvane

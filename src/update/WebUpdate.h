@@ -25,6 +25,7 @@
 #include "platform/LzExpand.h"
 #include "platform/MessagePump.h"
 #include "platform/Processes.h"
+#include "platform/ProcessControl.h"
 #include "platform/Registry.h"
 #include "platform/RegistryStore.h"
 #include "platform/SystemVersion.h"
@@ -66,6 +67,7 @@ struct TPostUpdateInfo {
     std::string Data;
     bool Enabled = false;
     std::string PostResult;  // the server's answer
+    std::uint16_t Port = 80;  // HTTP; a test points it at its own server
 };
 
 // Display settings of the patcher run; a component of its own placed beside the update component.
@@ -104,6 +106,9 @@ struct TWebUpdateServices {
     IWorkerThreads* workers = nullptr;
     // Creates the download window DoUpdate shows; none when empty.
     std::function<std::unique_ptr<TProgressForm>()> progressForms;
+    IModuleResources* resources = nullptr;
+    IProcessControl* process = nullptr;
+    IProfileWriter* profiles = nullptr;
 };
 
 // The status template of a message number; nullptr when the number has none.
@@ -337,8 +342,6 @@ protected:
 
     // Appends one line to the process-wide log file; a line that cannot be written is lost.
     void WriteLogLine(const std::wstring& line);
-    // Steps of later work that are not there yet say so instead of pretending to succeed.
-    [[noreturn]] static void NotBuilt(const char* operation);
 
     TWebUpdateServices FServices;
     std::wstring FLogFileName;

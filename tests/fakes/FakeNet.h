@@ -134,6 +134,11 @@ public:
         openHandles.erase(answered);
         return true;
     }
+    bool SendRequestBody(HInternet request, const std::wstring& headers, const std::string& body) override {
+        sentBodies.push_back(body);
+        return SendRequest(request, headers);
+    }
+    std::vector<std::string> sentBodies;  // every body sent, in order
     std::optional<std::uint32_t> QueryNumber(HInternet request, std::uint32_t infoLevel) override {
         const auto it = requests_.find(request);
         if (it == requests_.end()) return std::nullopt;

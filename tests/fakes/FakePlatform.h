@@ -86,7 +86,13 @@ public:
 class FakeDialogs : public IDialogs {
 public:
     void ShowError(const std::wstring& text) override { errors.push_back(text); }
+    bool AskYesNo(const std::wstring& text) override {
+        questions.push_back(text);
+        return answerYes;
+    }
     std::vector<std::wstring> errors;
+    std::vector<std::wstring> questions;
+    bool answerYes = true;
 };
 
 } // namespace orvane::fakes

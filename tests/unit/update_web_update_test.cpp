@@ -322,25 +322,6 @@ TEST_F(UpdateWebUpdate, HostDescription) {
     EXPECT_EQ(u.GetInstalledIDEs(), L"");
 }
 
-// Every step and public operation that is not built yet refuses with the same words, so a call
-// reaches no half-done work (and each of them links).
-TEST_F(UpdateWebUpdate, LaterStepsRefuseInsteadOfPretending) {
-    TestableWebUpdate u(services);
-    const std::pair<const char*, std::function<void()>> steps[] = {
-        {"DoRestart", [&] { u.DoRestart(); }},
-        {"ExtractRestarter", [&] { u.ExtractRestarter(); }},
-        {"DoPostUpdateInfo", [&] { u.DoPostUpdateInfo(); }},
-    };
-    for (const auto& [name, call] : steps) {
-        try {
-            call();
-            ADD_FAILURE() << name << " pretended to work";
-        } catch (const std::logic_error& e) {
-            EXPECT_EQ(std::string(e.what()), std::string("TWebUpdate::") + name + " is not available yet");
-        }
-    }
-}
-
 TEST_F(UpdateWebUpdate, GetFileDetailsBuildsTheList) {
     const std::wstring path = L"C:\\temp\\orvane_update_control.inf";
     fakes::FakeFileOperations fileOps;

@@ -71,6 +71,12 @@ bool TWin32Internet::SendRequest(HInternet request, const std::wstring& headers)
                             nullptr, 0) != FALSE;
 }
 
+bool TWin32Internet::SendRequestBody(HInternet request, const std::wstring& headers, const std::string& body) {
+    return HttpSendRequestW(H(request), headers.empty() ? nullptr : headers.c_str(), static_cast<DWORD>(headers.size()),
+                            body.empty() ? nullptr : const_cast<char*>(body.data()),
+                            static_cast<DWORD>(body.size())) != FALSE;
+}
+
 std::optional<std::uint32_t> TWin32Internet::QueryNumber(HInternet request, std::uint32_t infoLevel) {
     DWORD v = 0, length = sizeof v, index = 0;
     if (!HttpQueryInfoW(H(request), infoLevel, &v, &length, &index)) return std::nullopt;

@@ -17,6 +17,7 @@ public:
     HInternet OpenRequest(HInternet connection, const std::wstring& verb, const std::wstring& object,
                           std::uint32_t flags) override;
     bool SendRequest(HInternet request, const std::wstring& headers) override;
+    bool SendRequestBody(HInternet request, const std::wstring& headers, const std::string& body) override;
     std::optional<std::uint32_t> QueryNumber(HInternet request, std::uint32_t infoLevel) override;
     bool Read(HInternet request, void* buffer, std::uint32_t size, std::uint32_t& read) override;
     bool FtpChangeDirectory(HInternet connection, const std::wstring& directory) override;

@@ -89,6 +89,12 @@ void TWin32Dialogs::ShowError(const std::wstring& text) {
     MessageBoxW(owner_, text.c_str(), title, MB_OK | MB_ICONERROR);
 }
 
+bool TWin32Dialogs::AskYesNo(const std::wstring& text) {
+    wchar_t title[256] = L"";
+    if (owner_) GetWindowTextW(GetAncestor(owner_, GA_ROOT), title, 256);
+    return MessageBoxW(owner_, text.c_str(), title, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
 std::optional<TVersionBlock> TWin32VersionResource::Read(const std::wstring& path) const {
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);

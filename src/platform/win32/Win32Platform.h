@@ -49,6 +49,7 @@ class TWin32Dialogs : public IDialogs {
 public:
     explicit TWin32Dialogs(HWND owner) : owner_(owner) {}
     void ShowError(const std::wstring& text) override;
+    bool AskYesNo(const std::wstring& text) override;
 
 private:
     HWND owner_;

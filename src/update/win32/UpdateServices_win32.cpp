@@ -58,6 +58,9 @@ TWebUpdateServices TWin32UpdateServices::Services() {
     s.workers = &workers_;
     const HWND owner = owner_;
     s.progressForms = [owner]() -> std::unique_ptr<TProgressForm> { return std::make_unique<TWin32ProgressForm>(owner); };
+    s.resources = &resources_;
+    s.process = &process_;
+    s.profiles = &profiles_;
     return s;
 }
 

@@ -14,6 +14,7 @@
 #include "platform/win32/MessagePump_win32.h"
 #include "platform/win32/Processes_win32.h"
 #include "platform/win32/Worker_win32.h"
+#include "platform/win32/ProcessControl_win32.h"
 #include "platform/win32/RegistryStore_win32.h"
 #include "platform/win32/SystemVersion_win32.h"
 #include "platform/win32/Win32Platform.h"
@@ -71,6 +72,9 @@ private:
     win32::TWin32CurrentFolder currentFolder_;
     win32::TWin32WorkerThreads workers_;
     HWND owner_;
+    win32::TWin32ModuleResources resources_;
+    win32::TWin32ProcessControl process_;
+    win32::TWin32ProfileWriter profiles_;
 };
 
 }  // namespace orvane
