@@ -21,14 +21,22 @@ class TConsoleLog : public IFileWriter {
 public:
     bool FolderExists(const std::wstring&) const override { return true; }
     bool CreateFolder(const std::wstring&) override { return true; }
-    bool AppendToExisting(const std::wstring&, std::string_view bytes) override {
+    AppendResult AppendToExisting(const std::wstring&, std::string_view bytes) override {
+        Print(bytes);
+        return AppendResult::Appended;
+    }
+    bool CreateWith(const std::wstring&, std::string_view bytes) override {
+        Print(bytes);
+        return true;
+    }
+
+private:
+    static void Print(std::string_view bytes) {
         while (!bytes.empty() && (bytes.back() == '\n' || bytes.back() == '\r')) bytes.remove_suffix(1);
         std::fwrite(bytes.data(), 1, bytes.size(), stdout);
         std::fputc('\n', stdout);
         std::fflush(stdout);
-        return true;
     }
-    bool CreateWith(const std::wstring& path, std::string_view bytes) override { return AppendToExisting(path, bytes); }
 };
 
 // The engine of a script: nothing is asked, nothing restarts, and it records how the run went.

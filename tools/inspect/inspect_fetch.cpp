@@ -9,6 +9,7 @@
 #ifdef _WIN32
 #include "update/WebUpdate.h"
 #include "update/win32/UpdateServices_win32.h"
+#include "UpdateEngine.h"
 #endif
 
 namespace orvane::inspect {
@@ -25,33 +26,6 @@ std::string OneOf(const TCommandLine& line, const char* name, std::initializer_l
     for (const char* a : allowed) words += std::string(words.empty() ? "" : ", ") + a;
     throw TUsageError(std::string("--") + name + " is one of " + words);
 }
-
-#ifdef _WIN32
-
-// The log's lines go to standard output instead of a file, exactly as the engine writes them.
-class TConsoleLog : public IFileWriter {
-public:
-    bool FolderExists(const std::wstring&) const override { return true; }
-    bool CreateFolder(const std::wstring&) override { return true; }
-    AppendResult AppendToExisting(const std::wstring&, std::string_view bytes) override {
-        Print(bytes);
-        return AppendResult::Appended;
-    }
-    bool CreateWith(const std::wstring&, std::string_view bytes) override {
-        Print(bytes);
-        return true;
-    }
-
-private:
-    static void Print(std::string_view bytes) {
-        while (!bytes.empty() && (bytes.back() == '\n' || bytes.back() == '\r')) bytes.remove_suffix(1);
-        std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
-    }
-};
-
-#endif
 
 int Fetch(const TCommandLine& line) {
     std::string type, auth, certCheck;
