@@ -3,6 +3,12 @@
 # wine-prefix.sh --wine     prints the Wine loader to use for 64-bit programs.
 # wine-prefix.sh --wine32   prints the loader for 32-bit programs; exits 1 when wine32 is missing.
 set -euo pipefail
+# Wine names files in the Unix locale's character set: without UTF-8 a name outside ASCII cannot
+# exist, so a user folder like "Données" would fail. Keep a UTF-8 locale whatever the caller has.
+case "${LC_ALL:-${LC_CTYPE:-${LANG:-}}}" in
+  *[Uu][Tt][Ff]-8* | *[Uu][Tt][Ff]8*) ;;
+  *) export LC_ALL=C.UTF-8 ;;
+esac
 wine_loader() {
   for w in /usr/lib/wine/wine64 /usr/lib/x86_64-linux-gnu/wine/wine64 "$(command -v wine64 || true)" "$(command -v wine || true)"; do
     [ -n "$w" ] && [ -x "$w" ] && { echo "$w"; return; }

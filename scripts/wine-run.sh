@@ -2,6 +2,12 @@
 # Runs a Windows program under Wine in the prefix of the build folder it lives in, so that tests
 # never touch ~/.wine. The prefix is created on first use; concurrent first uses wait for one another.
 set -euo pipefail
+# Wine names files in the Unix locale's character set: without UTF-8 a name outside ASCII cannot
+# exist, so a user folder like "Données" would fail. Keep a UTF-8 locale whatever the caller has.
+case "${LC_ALL:-${LC_CTYPE:-${LANG:-}}}" in
+  *[Uu][Tt][Ff]-8* | *[Uu][Tt][Ff]8*) ;;
+  *) export LC_ALL=C.UTF-8 ;;
+esac
 here=$(cd "$(dirname "$0")" && pwd)
 exe=$1
 shift

@@ -170,9 +170,15 @@ std::wstring TWin32HelperSystem::CurrentFolder() {
 }
 
 std::wstring TWin32HelperSystem::DocumentsFolder() {
+    // Without the folder there is no settings file and no log: a failed look-up is tried again for
+    // a moment (a busy system has been seen to fail it once) rather than logging nowhere.
     wchar_t path[MAX_PATH];
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
-    return path;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path)))
+            return path;
+        ::Sleep(50);
+    }
+    return {};
 }
 
 THelperFolders TWin32HelperSystem::Folders() {
