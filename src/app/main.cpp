@@ -6,6 +6,7 @@
 #include "shell/win32/MainWindow.h"
 #include "update/HostProbes.h"
 #include "update/WebUpdate.h"
+#include "platform/win32/Worker_win32.h"
 #include "update/win32/UpdateServices_win32.h"
 #include "winui/Dpi.h"
 
@@ -43,6 +44,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     crash.mailTo = ORVANE_CRASH_MAIL_TO;
     crash.updateLogPath = UpdateLogPath;
     orvane::crash::InstallCrashHandler(std::move(crash));
+    orvane::win32::SetWorkerLastChance(orvane::crash::ReportCurrentExceptionAndExit);
     ScopedCom com;
     orvane::winui::EnableDpiAwareness();
     const INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES |

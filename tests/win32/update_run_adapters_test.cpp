@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
+#include <stdexcept>
+
 #include <windows.h>
 
 #include <filesystem>
@@ -86,6 +90,36 @@ TEST(UpdateRunAdapters, JoinWaitsAndDropsUndeliveredEnds) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
     EXPECT_FALSE(done);  // the engine that asked for it may be gone
+}
+
+// A run that fails as runs do (an AppError) ends its worker quietly; any other exception is a fault
+// that the last-chance handler (the crash reporter, in the program) must hear of.
+std::atomic<int> gLastChanceCalls{0};
+void CountLastChance() { ++gLastChanceCalls; }
+
+TEST(UpdateRunAdapters, OnlyAFaultInTheWorkerReachesTheLastChanceHandler) {
+    win32::SetWorkerLastChance(CountLastChance);
+    struct Case {
+        const char* what;
+        std::function<void()> work;
+        int calls;
+    };
+    const Case cases[] = {
+        {"AppError", [] { throw AppError(L"No host specified"); }, 0},
+        {"runtime_error", [] { throw std::runtime_error("bug"); }, 1},
+        {"anything", [] { throw 42; }, 1},
+        {"nothing", [] {}, 0},
+    };
+    for (const Case& c : cases) {
+        gLastChanceCalls = 0;
+        {
+            win32::TWin32WorkerThreads workers;
+            workers.Start(c.work, [] {});
+            workers.JoinAll();
+        }
+        EXPECT_EQ(gLastChanceCalls.load(), c.calls) << c.what;
+    }
+    win32::SetWorkerLastChance(nullptr);
 }
 
 TEST(UpdateRunAdapters, ShortDatePictureOfTheUser) {

@@ -1,6 +1,9 @@
 #include "platform/win32/Worker_win32.h"
 
+#include "core/Error.h"
 #include "platform/win32/Win32Error.h"
+
+#include <atomic>
 
 namespace orvane::win32 {
 
@@ -9,12 +12,16 @@ namespace {
 constexpr UINT kWorkerDone = WM_APP + 1;
 constexpr wchar_t kClassName[] = L"OrvaneWorkerEnd";
 
+std::atomic<void (*)()> gLastChance{nullptr};
+
 }  // namespace
 
 struct TWin32WorkerThreads::Job {
     std::function<void()> work, done;
     HWND window = nullptr;
 };
+
+void SetWorkerLastChance(void (*handler)()) { gLastChance.store(handler); }
 
 TWin32WorkerThreads::TWin32WorkerThreads() = default;
 
@@ -61,8 +68,11 @@ DWORD WINAPI TWin32WorkerThreads::Body(void* parameter) {
     auto* job = static_cast<Job*>(parameter);
     try {
         job->work();
+    } catch (const AppError&) {
+        // An expected failure of the run, which reported what it could through its status lines.
     } catch (...) {
-        // A thread entry is a boundary: the run reported what it could through its status lines.
+        // Anything else is a fault: the last-chance handler (the crash reporter) hears of it.
+        if (const auto handler = gLastChance.load()) handler();
     }
     if (!PostMessageW(job->window, kWorkerDone, 0, reinterpret_cast<LPARAM>(job))) delete job;
     return 0;

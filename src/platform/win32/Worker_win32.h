@@ -12,6 +12,10 @@
 
 namespace orvane::win32 {
 
+// Called inside a worker's last catch when its work ends with anything but an AppError: the program
+// hands it the crash reporter. Without one, the worker ends quietly.
+void SetWorkerLastChance(void (*handler)());
+
 // Worker threads whose end is posted to a message-only window of the creating (main) thread, so the
 // done notification runs there while that thread pumps its messages.
 class TWin32WorkerThreads : public IWorkerThreads {
