@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace orvane {
@@ -10,6 +11,12 @@ struct TTextDialogContent {
     bool rich = false;
     std::wstring plain;  // lines joined with CR LF
     std::string rtf;     // the rich text as downloaded
+};
+
+// A window shown while something runs; it goes when the object goes.
+class IShownWindow {
+public:
+    virtual ~IShownWindow() = default;
 };
 
 // The update engine's modal questions and dialogs.
@@ -30,6 +37,10 @@ public:
                              const std::wstring& accept, const std::wstring& notAccept) = 0;
     // An HTML page in the system's HTML dialog; raises AppError when the page cannot be shown.
     virtual void ShowHtml(const std::wstring& url) = 0;
+    // The system's copy-files animation with CAPTION and MESSAGE, shown while the patcher runs;
+    // nullptr when it cannot be shown, which never stops the run.
+    virtual std::unique_ptr<IShownWindow> ShowCopyAnimation(const std::wstring& caption,
+                                                            const std::wstring& message) = 0;
 };
 
 }  // namespace orvane

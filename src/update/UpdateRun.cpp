@@ -301,9 +301,12 @@ bool TWebUpdate::FinishDownload(const TFileDescription& entry, const std::wstrin
     return true;
 }
 
-bool TWebUpdate::RunAndWait(const std::wstring& command, bool showWindow, bool, const std::wstring&,
-                            const std::wstring&) {
+bool TWebUpdate::RunAndWait(const std::wstring& command, bool showWindow, bool showAnimation,
+                            const std::wstring& caption, const std::wstring& message) {
     DoStatus(18, L"Exec: " + command, 18, 0);
+    std::unique_ptr<IShownWindow> animation;
+    if (showAnimation && FServices.engineDialogs)
+        animation = FServices.engineDialogs->ShowCopyAnimation(caption, message);
     if (!FServices.processes) return false;
     const IProcessLauncher::TRun run = FServices.processes->RunAndWait(command, showWindow);
     return run.started && run.exitCode && *run.exitCode == 0;

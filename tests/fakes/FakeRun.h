@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <memory>
 #include <vector>
 
 #include "platform/CurrentFolder.h"
@@ -47,6 +48,9 @@ public:
     TTextDialogContent lastContent;
     std::vector<std::wstring> lastButtons;
     bool htmlFails = false;
+    // The animation windows shown, as "caption|message", and how many are still open.
+    std::vector<std::wstring> animations;
+    int animationsOpen = 0;
 
     void Inform(const std::wstring& text) override { informed.push_back(text); }
     bool AskInformation(const std::wstring& text) override {
@@ -71,6 +75,15 @@ public:
         return acceptLicence;
     }
     void ShowHtml(const std::wstring& url) override { html.push_back(url); }
+    std::unique_ptr<IShownWindow> ShowCopyAnimation(const std::wstring& caption, const std::wstring& message) override {
+        struct Shown : IShownWindow {
+            int& open;
+            explicit Shown(int& o) : open(o) { ++open; }
+            ~Shown() override { --open; }
+        };
+        animations.push_back(caption + L"|" + message);
+        return std::make_unique<Shown>(animationsOpen);
+    }
 };
 
 class FakeCurrentFolder : public ICurrentFolder {

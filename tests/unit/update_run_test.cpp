@@ -641,6 +641,31 @@ TEST_F(UpdateRun, WhatsNewAndLicenceDialogs) {
     }
 }
 
+// The patcher's copy-files animation shows, with the utility's caption and message, exactly while
+// the program runs, and only when asked for; "Exec:" is logged either way.
+TEST_F(UpdateRun, RunAndWaitShowsTheAnimationWhileTheProgramRuns) {
+    struct WatchingLauncher : fakes::FakeProcessLauncher {
+        const int* open = nullptr;
+        int openDuringRun = -1;
+        TRun RunAndWait(const std::wstring& commandLine, bool showWindow) override {
+            openDuringRun = *open;
+            return FakeProcessLauncher::RunAndWait(commandLine, showWindow);
+        }
+    } launcher;
+    launcher.open = &engineDialogs.animationsOpen;
+    services.processes = &launcher;
+    for (const bool animate : {true, false}) {
+        engineDialogs.animations.clear();
+        TestableWebUpdate u(services);
+        EXPECT_TRUE(u.RunAndWait(L"patcher.exe a.pat 1.0", true, animate, L"Mise à jour", L"Patch en cours"));
+        EXPECT_EQ(launcher.openDuringRun, animate ? 1 : 0);
+        EXPECT_EQ(engineDialogs.animationsOpen, 0) << "closed once the program ended";
+        EXPECT_EQ(engineDialogs.animations,
+                  animate ? std::vector<std::wstring>{L"Mise à jour|Patch en cours"} : std::vector<std::wstring>{});
+    }
+    services.processes = &processes;
+}
+
 TEST_F(UpdateRun, ThreadedRunEndsOnTheMainThread) {
     Control("[update]\r\n");
     TestableWebUpdate& u = Engine();

@@ -122,6 +122,45 @@ TEST(UpdateRunAdapters, OnlyAFaultInTheWorkerReachesTheLastChanceHandler) {
     win32::SetWorkerLastChance(nullptr);
 }
 
+// The patcher's wait window: 300 by 170, caption without border icons, the system's copy-files clip
+// at 10,10 and the message 8 pixels below it; gone with its object.
+TEST(UpdateRunAdapters, CopyAnimationWindowShowsCaptionClipAndMessage) {
+    TWin32EngineDialogs dialogs(nullptr);
+    auto shown = dialogs.ShowCopyAnimation(L"Mise à jour", L"Patch en cours");
+    ASSERT_TRUE(shown);
+    const HWND window = FindWindowW(L"TWUAnimation", L"Mise à jour");
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(IsWindowVisible(window));
+    RECT frame;
+    GetWindowRect(window, &frame);
+    EXPECT_EQ(frame.right - frame.left, 300);
+    EXPECT_EQ(frame.bottom - frame.top, 170);
+    const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
+    EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+    EXPECT_EQ(style & WS_SYSMENU, 0);
+
+    const HWND clip = FindWindowExW(window, nullptr, L"SysAnimate32", nullptr);
+    const HWND text = FindWindowExW(window, nullptr, L"Static", nullptr);
+    ASSERT_TRUE(clip);
+    ASSERT_TRUE(text);
+    RECT c, t;
+    GetWindowRect(clip, &c);
+    GetWindowRect(text, &t);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&c), 2);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&t), 2);
+    EXPECT_EQ(c.left, 10);
+    EXPECT_EQ(c.top, 10);
+    EXPECT_GT(c.right - c.left, 0) << "the copy-files clip did not open";
+    EXPECT_EQ(t.left, 10);
+    EXPECT_EQ(t.top, c.bottom + 8);
+    wchar_t message[64] = L"";
+    GetWindowTextW(text, message, 64);
+    EXPECT_STREQ(message, L"Patch en cours");
+
+    shown.reset();
+    EXPECT_FALSE(IsWindow(window));
+}
+
 TEST(UpdateRunAdapters, ShortDatePictureOfTheUser) {
     const std::wstring picture = win32::TWin32LocaleFormat().ShortDateFormat();
     for (const wchar_t letter : {L'd', L'M', L'y'})

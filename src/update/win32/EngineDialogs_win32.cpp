@@ -1,5 +1,6 @@
 #include "update/win32/EngineDialogs_win32.h"
 
+#include <commctrl.h>
 #include <urlmon.h>
 
 #include <memory>
@@ -68,8 +69,9 @@ bool TWin32EngineDialogs::ShowLicence(const TTextDialogContent& content, const s
 
 void TWin32EngineDialogs::ShowHtml(const std::wstring& url) {
     // Both libraries are loaded only for the dialog: systems without an HTML engine still run the update.
-    const win32::unique_hmodule library(LoadLibraryW(L"MSHTML.DLL"));
-    const win32::unique_hmodule monikers(LoadLibraryW(L"urlmon.dll"));
+    // From the system folder only: the program may run from a folder that holds downloads.
+    const win32::unique_hmodule library(LoadLibraryExW(L"MSHTML.DLL", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    const win32::unique_hmodule monikers(LoadLibraryExW(L"urlmon.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
     const auto show = Export<ShowHtmlDialogFn>(library, "ShowHTMLDialog");
     const auto createMoniker = Export<CreateUrlMonikerFn>(monikers, "CreateURLMoniker");
     if (!show || !createMoniker) throw AppError(L"The HTML dialog is not available on this system: " + url);
@@ -81,6 +83,68 @@ void TWin32EngineDialogs::ShowHtml(const std::wstring& url) {
     in.value.bstrVal = SysAllocString(L"");
     const HRESULT hr = show(owner_, moniker.get(), &in.value, nullptr, &out.value);
     if (FAILED(hr)) throw AppError(L"The page cannot be shown: " + url);
+}
+
+namespace {
+
+constexpr wchar_t kAnimationClass[] = L"TWUAnimation";
+constexpr int kAnimationWidth = 300, kAnimationHeight = 170, kAnimationMargin = 10, kAnimationGap = 8;
+constexpr int kCopyFilesAnimation = 161;  // the system's copy-files clip, in shell32
+
+class TCopyAnimationWindow : public IShownWindow {
+public:
+    explicit TCopyAnimationWindow(HWND window) : window_(window) {}
+    ~TCopyAnimationWindow() override { DestroyWindow(window_); }
+    TCopyAnimationWindow(const TCopyAnimationWindow&) = delete;
+    TCopyAnimationWindow& operator=(const TCopyAnimationWindow&) = delete;
+
+private:
+    HWND window_;
+};
+
+}  // namespace
+
+std::unique_ptr<IShownWindow> TWin32EngineDialogs::ShowCopyAnimation(const std::wstring& caption,
+                                                                     const std::wstring& message) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_WAIT);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = kAnimationClass;
+    RegisterClassW(&wc);  // a second registration fails harmlessly
+
+    // A dialog border and a caption, but no border icons: it only tells the user to wait.
+    const int x = (GetSystemMetrics(SM_CXSCREEN) - kAnimationWidth) / 2;
+    const int y = (GetSystemMetrics(SM_CYSCREEN) - kAnimationHeight) / 2;
+    const HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME, kAnimationClass, caption.c_str(), WS_POPUP | WS_CAPTION, x,
+                                        y, kAnimationWidth, kAnimationHeight, owner_, nullptr, instance, nullptr);
+    if (!window) return nullptr;
+    auto shown = std::make_unique<TCopyAnimationWindow>(window);
+
+    const HWND clip = CreateWindowExW(0, ANIMATE_CLASSW, L"", WS_CHILD | WS_VISIBLE | ACS_TRANSPARENT | ACS_AUTOPLAY,
+                                      kAnimationMargin, kAnimationMargin, 0, 0, window, nullptr, instance, nullptr);
+    // Opening the clip sizes the control to its frames; a system without it still shows the message.
+    if (clip)
+        SendMessageW(clip, ACM_OPENW, reinterpret_cast<WPARAM>(GetModuleHandleW(L"shell32.dll")),
+                     reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(kCopyFilesAnimation)));
+    RECT clipRect{kAnimationMargin, kAnimationMargin, kAnimationMargin, kAnimationMargin};
+    if (clip) {
+        GetWindowRect(clip, &clipRect);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&clipRect), 2);
+    }
+    RECT client;
+    GetClientRect(window, &client);
+    const HWND text = CreateWindowExW(0, L"STATIC", message.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, kAnimationMargin,
+                                      clipRect.bottom + kAnimationGap, client.right - 2 * kAnimationMargin,
+                                      client.bottom - clipRect.bottom - kAnimationGap, window, nullptr, instance,
+                                      nullptr);
+    if (text) SendMessageW(text, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+    UpdateWindow(window);
+    if (clip) SendMessageW(clip, ACM_PLAY, static_cast<WPARAM>(-1), MAKELONG(0, 0xFFFF));
+    return shown;
 }
 
 }  // namespace orvane

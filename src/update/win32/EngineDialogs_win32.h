@@ -18,6 +18,7 @@ public:
     bool ShowLicence(const TTextDialogContent& content, const std::wstring& okButton, const std::wstring& accept,
                      const std::wstring& notAccept) override;
     void ShowHtml(const std::wstring& url) override;
+    std::unique_ptr<IShownWindow> ShowCopyAnimation(const std::wstring& caption, const std::wstring& message) override;
 
 private:
     std::wstring Title() const;
