@@ -169,9 +169,32 @@ protected:
     int successes = 0;
 };
 
+// A file's last write time, in 100 ns units since 1601 (UTC).
+unsigned long long WriteTime(const fs::path& file) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
+}
+
+// The cabinet's members were stored at 2020-01-02 03:04:06, local time where they were made.
+unsigned long long StoredCabinetTime() {
+    SYSTEMTIME local{2020, 1, 0, 2, 3, 4, 6, 0}, universal{};
+    FILETIME utc{};
+    TzSpecificLocalTimeToSystemTime(nullptr, &local, &universal);
+    SystemTimeToFileTime(&universal, &utc);
+    return (static_cast<unsigned long long>(utc.dwHighDateTime) << 32) | utc.dwLowDateTime;
+}
+
 TEST_F(UpdateRunE2E, InstallsEveryKindOfFileFromEachControlFileEncoding) {
     for (const Encoding e : {Encoding::Ansi, Encoding::Utf8Bom, Encoding::Utf16}) {
         ResetApp();
+        FILETIME startTicks;
+        GetSystemTimeAsFileTime(&startTicks);
+        // File systems keep times to 2 s at worst: a file written by this run is no older than that.
+        const unsigned long long started =
+            ((static_cast<unsigned long long>(startTicks.dwHighDateTime) << 32) | startTicks.dwLowDateTime) -
+            20'000'000ull;
         RegDeleteTreeW(HKEY_CURRENT_USER, registryKey.c_str());
         successes = 0;
         Publish(Offered(), e);
@@ -182,6 +205,11 @@ TEST_F(UpdateRunE2E, InstallsEveryKindOfFileFromEachControlFileEncoding) {
         EXPECT_FALSE(fs::exists(app / "big.dl_")) << which;
         EXPECT_TRUE(fs::exists(app / "cab" / "top.txt")) << which;
         EXPECT_TRUE(fs::exists(app / "cab" / "sub" / "dir" / "nested.txt")) << which;
+        // Downloads are new files; cabinet members keep the time stored with them.
+        EXPECT_GE(WriteTime(app / "data.bin"), started) << which;
+        EXPECT_GE(WriteTime(app / "big.dll"), started) << which;
+        EXPECT_EQ(WriteTime(app / "cab" / "top.txt"), StoredCabinetTime()) << which;
+        EXPECT_EQ(WriteTime(app / "cab" / "sub" / "dir" / "nested.txt"), StoredCabinetTime()) << which;
         EXPECT_EQ(successes, 1) << which;
         EXPECT_TRUE(DateRecorded()) << which;
         // Started, not watched: the shell's answer is what the engine has of it.
