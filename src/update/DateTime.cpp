@@ -124,8 +124,13 @@ std::optional<TDateTime> ParseDayMonthYear(std::wstring_view text, wchar_t separ
     return EncodeDate(year, month, day);
 }
 
-std::wstring FormatDatePicture(TDateTime value, std::wstring_view picture, wchar_t separator) {
-    const DateParts p = DecodeDateTime(value);
+namespace {
+
+// Walks a picture: quoted text is copied without its quotes, and each run of one letter goes to
+// FIELD, which appends its text and answers whether the letter was one of its own; other runs are
+// copied as they stand.
+template <typename Field>
+std::wstring FormatPicture(std::wstring_view picture, Field field) {
     std::wstring out;
     for (size_t i = 0; i < picture.size();) {
         const wchar_t c = picture[i];
@@ -138,69 +143,45 @@ std::wstring FormatDatePicture(TDateTime value, std::wstring_view picture, wchar
         }
         size_t run = 1;
         while (i + run < picture.size() && picture[i + run] == c) ++run;
-        switch (c) {
-            case L'd':
-                out += run >= 2 ? TwoDigits(p.day) : std::to_wstring(p.day);
-                break;
-            case L'M':
-                out += run >= 2 ? TwoDigits(p.month) : std::to_wstring(p.month);
-                break;
-            case L'y':
-                out += run <= 2 ? TwoDigits(p.year % 100) : std::to_wstring(p.year);
-                break;
-            case L'/':
-                out.append(run, separator);
-                break;
-            default:
-                out.append(run, c);
-                break;
-        }
+        if (!field(c, run, out)) out.append(run, c);
         i += run;
     }
     return out;
 }
 
+std::wstring Number(int value, size_t run) { return run >= 2 ? TwoDigits(value) : std::to_wstring(value); }
+
+}  // namespace
+
+std::wstring FormatDatePicture(TDateTime value, std::wstring_view picture, wchar_t separator) {
+    const DateParts p = DecodeDateTime(value);
+    return FormatPicture(picture, [&](wchar_t c, size_t run, std::wstring& out) {
+        switch (c) {
+            case L'd': out += Number(p.day, run); return true;
+            case L'M': out += Number(p.month, run); return true;
+            case L'y': out += run <= 2 ? TwoDigits(p.year % 100) : std::to_wstring(p.year); return true;
+            case L'/': out.append(run, separator); return true;
+            default: return false;
+        }
+    });
+}
+
 std::wstring FormatTimePicture(TDateTime value, std::wstring_view picture, std::wstring_view am, std::wstring_view pm) {
     const DateParts p = DecodeDateTime(value);
-    std::wstring out;
-    for (size_t i = 0; i < picture.size();) {
-        const wchar_t c = picture[i];
-        if (c == L'\'') {
-            const size_t close = picture.find(L'\'', i + 1);
-            const size_t end = close == std::wstring_view::npos ? picture.size() : close;
-            out += picture.substr(i + 1, end - i - 1);
-            i = end + 1;
-            continue;
-        }
-        size_t run = 1;
-        while (i + run < picture.size() && picture[i + run] == c) ++run;
+    return FormatPicture(picture, [&](wchar_t c, size_t run, std::wstring& out) {
         switch (c) {
-            case L'H':
-                out += run >= 2 ? TwoDigits(p.hour) : std::to_wstring(p.hour);
-                break;
-            case L'h': {
-                const int h12 = p.hour % 12 == 0 ? 12 : p.hour % 12;
-                out += run >= 2 ? TwoDigits(h12) : std::to_wstring(h12);
-                break;
-            }
-            case L'm':
-                out += run >= 2 ? TwoDigits(p.minute) : std::to_wstring(p.minute);
-                break;
-            case L's':
-                out += run >= 2 ? TwoDigits(p.second) : std::to_wstring(p.second);
-                break;
+            case L'H': out += Number(p.hour, run); return true;
+            case L'h': out += Number(p.hour % 12 == 0 ? 12 : p.hour % 12, run); return true;
+            case L'm': out += Number(p.minute, run); return true;
+            case L's': out += Number(p.second, run); return true;
             case L't': {
                 const std::wstring_view d = p.hour < 12 ? am : pm;
                 out += run >= 2 ? d : d.substr(0, 1);
-                break;
+                return true;
             }
-            default:
-                out.append(run, c);
-                break;
+            default: return false;
         }
-        i += run;
-    }
-    return out;
+    });
 }
 
 std::optional<TDateTime> ParseTimeOfDay(std::wstring_view text, wchar_t separator, std::wstring_view am,
