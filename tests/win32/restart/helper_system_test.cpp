@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "RestartTestFiles.h"
 #include "platform/win32/Handle.h"
 #include "restarter/win32/HelperSystem_win32.h"
 #include "update/Szdd.h"
@@ -15,19 +16,10 @@
 namespace orvane {
 namespace {
 
+using namespace restarttest;
+
 namespace fs = std::filesystem;
 using win32::unique_handle;
-
-fs::path BinFolder() {
-    wchar_t path[MAX_PATH * 4];
-    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
-    return fs::path(std::wstring(path, n)).parent_path();
-}
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 unique_handle StartSample(unsigned runMs) {
     const fs::path program = BinFolder() / L"restart_sample_v1.exe";

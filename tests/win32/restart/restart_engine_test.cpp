@@ -15,6 +15,7 @@
 #include <string>
 #include <thread>
 
+#include "RestartTestFiles.h"
 #include "LoopbackServers.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/ProcessControl_win32.h"
@@ -24,25 +25,11 @@
 namespace orvane {
 namespace {
 
+using namespace restarttest;
+
 namespace fs = std::filesystem;
 using testservers::LoopbackServers;
 using win32::unique_handle;
-
-fs::path BinFolder() {
-    wchar_t path[MAX_PATH * 4];
-    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
-    return fs::path(std::wstring(path, n)).parent_path();
-}
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-}
 
 std::string Utf8(const std::wstring& s) {
     const int n = WideCharToMultiByte(CP_UTF8, 0, s.c_str(), int(s.size()), nullptr, 0, nullptr, nullptr);
@@ -188,12 +175,6 @@ void PrintTo(const HandOverCase& c, std::ostream* os) {
 }
 
 class HandOver : public testing::TestWithParam<HandOverCase> {};
-
-fs::path DocumentsFolder() {
-    wchar_t path[MAX_PATH];
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
-    return path;
-}
 
 TEST_P(HandOver, TheStandInRestartsAsItsNewVersion) {
     const HandOverCase& c = GetParam();

@@ -15,32 +15,19 @@
 #include <string>
 #include <thread>
 
+#include "RestartTestFiles.h"
 #include "platform/win32/Handle.h"
 #include "update/Szdd.h"
 
 namespace orvane {
 namespace {
 
+using namespace restarttest;
+
 namespace fs = std::filesystem;
 using win32::unique_handle;
 using win32::unique_hfile;
 using win32::unique_hmodule;
-
-fs::path BinFolder() {
-    wchar_t path[MAX_PATH * 4];
-    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
-    return fs::path(std::wstring(path, n)).parent_path();
-}
-
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-}
 
 std::string UpdResource() {
     const unique_hmodule module(LoadLibraryExW((BinFolder() / L"orvane.exe").c_str(), nullptr,
@@ -130,12 +117,6 @@ TEST(UpdResource, ExpandsWithTheSystemLz32AndThePortableReader) {
 }
 
 // ---- The helper against a stand-in application ----
-
-fs::path DocumentsFolder() {
-    wchar_t path[MAX_PATH];
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
-    return path;
-}
 
 unique_handle Start(const fs::path& program, const std::wstring& arguments, const fs::path& folder) {
     std::wstring line = L"\"" + program.wstring() + L"\" " + arguments;
