@@ -373,14 +373,26 @@ bool SaveScreenshot(HWND window, const std::wstring& path) {
     const TImage image = CaptureScreen(r);
     if (image.pixels.empty()) return false;
 
+    // 24 bits, bottom-up: a 32-bit BMP's fourth byte is read as alpha by some viewers, and ours is 0.
+    const DWORD stride = (static_cast<DWORD>(image.width) * 3 + 3) & ~3u;
+    std::vector<char> rows(static_cast<size_t>(stride) * image.height, 0);
+    for (int y = 0; y < image.height; ++y) {
+        char* row = rows.data() + static_cast<size_t>(image.height - 1 - y) * stride;
+        for (int x = 0; x < image.width; ++x) {
+            const uint32_t p = image.pixels[static_cast<size_t>(y) * image.width + x];
+            row[3 * x] = static_cast<char>(p & 0xFF);
+            row[3 * x + 1] = static_cast<char>((p >> 8) & 0xFF);
+            row[3 * x + 2] = static_cast<char>((p >> 16) & 0xFF);
+        }
+    }
     BITMAPINFOHEADER header{};
     header.biSize = sizeof(header);
     header.biWidth = image.width;
-    header.biHeight = -image.height;
+    header.biHeight = image.height;
     header.biPlanes = 1;
-    header.biBitCount = 32;
+    header.biBitCount = 24;
     header.biCompression = BI_RGB;
-    header.biSizeImage = static_cast<DWORD>(image.pixels.size() * sizeof(uint32_t));
+    header.biSizeImage = static_cast<DWORD>(rows.size());
     BITMAPFILEHEADER file{};
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
@@ -388,7 +400,7 @@ bool SaveScreenshot(HWND window, const std::wstring& path) {
     std::ofstream out(std::filesystem::path(path), std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof(file));
     out.write(reinterpret_cast<const char*>(&header), sizeof(header));
-    out.write(reinterpret_cast<const char*>(image.pixels.data()), header.biSizeImage);
+    out.write(rows.data(), static_cast<std::streamsize>(rows.size()));
     return static_cast<bool>(out);
 }
 

@@ -86,7 +86,7 @@ struct TImage {
 };
 TImage CaptureScreen(const RECT& area);
 
-// Saves what the window shows on the screen as a 32-bit BMP file.
+// Saves what the window shows on the screen as a 24-bit BMP file.
 bool SaveScreenshot(HWND window, const std::wstring& path);
 
 } // namespace orvane::gui
