@@ -7,12 +7,12 @@ system) and active mode. A wrong password gets pyftpdlib's "530 Authentication f
 
 import argparse
 import logging
-import os
-import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import ThreadedFTPServer
+
+from httpserver import announce
 
 
 def make_server(bind, root, user, password):
@@ -44,14 +44,7 @@ def main():
         parser.error("loopback addresses only")
     logging.basicConfig(level=logging.WARNING)
     server = make_server(args.bind, args.root, args.user, args.password)
-    line = "%d %d\n" % (server.address[1], os.getpid())
-    if args.port_file:
-        with open(args.port_file + ".tmp", "w") as out:
-            out.write(line)
-        os.replace(args.port_file + ".tmp", args.port_file)
-    else:
-        sys.stdout.write(line)
-        sys.stdout.flush()
+    announce(server.address[1], args.port_file)
     server.serve_forever()
 
 

@@ -261,6 +261,19 @@ class Server(ThreadingHTTPServer):
         return self.server_address[1]
 
 
+def announce(port, port_file):
+    """Tells the harness where the server listens: "PORT PID", in PORT_FILE (whole, by a rename)
+    or on standard output."""
+    line = "%d %d\n" % (port, os.getpid())
+    if port_file:
+        with open(port_file + ".tmp", "w") as out:
+            out.write(line)
+        os.replace(port_file + ".tmp", port_file)
+    else:
+        sys.stdout.write(line)
+        sys.stdout.flush()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--bind", default="127.0.0.1")
@@ -276,14 +289,7 @@ def main():
         parser.error("loopback addresses only")
     server = Server("https" if args.tls else "http", args.bind, args.root, RequestLog(args.log),
                     args.user, args.password, args.tls)
-    line = "%d %d\n" % (server.port, os.getpid())
-    if args.port_file:
-        with open(args.port_file + ".tmp", "w") as out:
-            out.write(line)
-        os.replace(args.port_file + ".tmp", args.port_file)
-    else:
-        sys.stdout.write(line)
-        sys.stdout.flush()
+    announce(server.port, args.port_file)
     server.serve_forever()
 
 

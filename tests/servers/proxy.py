@@ -11,12 +11,10 @@ import argparse
 import base64
 import http.client
 import ipaddress
-import os
-import sys
 import urllib.parse
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
-from httpserver import RequestLog
+from httpserver import RequestLog, announce
 
 
 def loopback_literal(host):
@@ -127,14 +125,7 @@ def main():
     if not loopback_literal(args.bind):
         parser.error("loopback addresses only")
     server = ProxyServer("proxy", args.bind, RequestLog(args.log), args.user, args.password)
-    line = "%d %d\n" % (server.port, os.getpid())
-    if args.port_file:
-        with open(args.port_file + ".tmp", "w") as out:
-            out.write(line)
-        os.replace(args.port_file + ".tmp", args.port_file)
-    else:
-        sys.stdout.write(line)
-        sys.stdout.flush()
+    announce(server.port, args.port_file)
     server.serve_forever()
 
 
