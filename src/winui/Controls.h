@@ -26,6 +26,9 @@ HWND CreateChild(HWND parent, const CreateArgs& args);
 // A font of the given character height in pixels at 96 dpi (LOGFONT's negative height), scaled to DPI.
 win32::unique_hfont CreatePixelFont(const wchar_t* face, int pixelHeight, UINT dpi);
 
+// Registers a top-level window class of the program once: the face colour behind, the arrow cursor.
+void RegisterFormClass(HINSTANCE instance, const wchar_t* className, WNDPROC proc);
+
 void SetFont(HWND control, HFONT font);
 std::wstring GetText(HWND control);
 void SetText(HWND control, const std::wstring& text);

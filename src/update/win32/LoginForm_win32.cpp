@@ -14,25 +14,11 @@ constexpr int kClientWidth = 320, kClientHeight = 189;
 constexpr int kEditLeft = 104, kEditWidth = 193, kEditHeight = 21, kLabelLeft = 16, kLabelWidth = 86;
 constexpr int kTop1 = 80, kTop2 = 112, kButtonTop = 152, kButtonWidth = 75, kButtonHeight = 25;
 
-void RegisterFormClass(HINSTANCE instance, WNDPROC proc) {
-    WNDCLASSEXW existing = {};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, kClassName, &existing)) return;
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);
-}
-
 }  // namespace
 
 TKvoLoginForm::TKvoLoginForm(HWND owner) : owner_(owner) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    RegisterFormClass(instance, WndProc);
+    winui::RegisterFormClass(instance, kClassName, WndProc);
     // A caption with only the close box: no minimise, maximise or resizing.
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_DLGFRAME | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;

@@ -17,27 +17,13 @@ constexpr int kWidth = 300, kHeight = 110;  // the window, in 96-dpi units
 constexpr int kMargin = 10, kBarTop = 40, kBarWidth = 264, kBarHeight = 17;
 constexpr int kLabelTop = 10, kLabelHeight = 20, kButtonWidth = 75, kButtonHeight = 24, kButtonTop = 8;
 
-void RegisterFormClass(HINSTANCE instance, WNDPROC proc) {
-    WNDCLASSEXW existing = {};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, kClassName, &existing)) return;
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);
-}
-
 }  // namespace
 
 TWin32ProgressForm::TWin32ProgressForm(HWND owner) {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    RegisterFormClass(instance, WndProc);
+    winui::RegisterFormClass(instance, kClassName, WndProc);
     // Dialog border and a caption without a system menu: no close box, the download decides when it ends.
     const HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME, kClassName, StatusMessage(978, L"").c_str(),
                                         WS_POPUP | WS_CAPTION | WS_DLGFRAME | WS_CLIPCHILDREN, 0, 0, kWidth, kHeight,
