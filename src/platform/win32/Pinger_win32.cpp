@@ -16,6 +16,7 @@
 #include "core/Error.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/Win32Error.h"
+#include "platform/win32/Winsock_win32.h"
 
 namespace orvane::win32 {
 
@@ -251,18 +252,6 @@ constexpr UCHAR kEchoTimeToLive = 80;
 bool IsIpStatus(DWORD code) {
     return code >= IP_STATUS_BASE && code < IP_STATUS_BASE + 1000;
 }
-
-class TWinsock {
-public:
-    TWinsock() {
-        WSADATA data;
-        const int error = WSAStartup(MAKEWORD(2, 2), &data);
-        if (error) ThrowWin32Error(static_cast<DWORD>(error));
-    }
-    ~TWinsock() { WSACleanup(); }
-    TWinsock(const TWinsock&) = delete;
-    TWinsock& operator=(const TWinsock&) = delete;
-};
 
 }  // namespace
 

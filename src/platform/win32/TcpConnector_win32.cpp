@@ -13,6 +13,7 @@
 #include "core/Error.h"
 #include "platform/win32/Handle.h"
 #include "platform/win32/Win32Error.h"
+#include "platform/win32/Winsock_win32.h"
 
 namespace orvane::win32 {
 
@@ -25,19 +26,6 @@ using unique_socket = unique_any<SOCKET, CloseSocket, ~std::uintptr_t{0}>;
 
 struct TFreeAddrInfo {
     void operator()(ADDRINFOW* info) const { FreeAddrInfoW(info); }
-};
-
-// Winsock for the length of one batch.
-class TWinsock {
-public:
-    TWinsock() {
-        WSADATA data;
-        const int error = WSAStartup(MAKEWORD(2, 2), &data);
-        if (error) ThrowWin32Error(static_cast<DWORD>(error));
-    }
-    ~TWinsock() { WSACleanup(); }
-    TWinsock(const TWinsock&) = delete;
-    TWinsock& operator=(const TWinsock&) = delete;
 };
 
 TTcpResult Settled(int error) {
