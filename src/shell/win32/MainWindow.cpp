@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "about/win32/AboutBox_win32.h"
 #include "core/Error.h"
 #include "core/Text.h"
 #include "platform/win32/Clock_win32.h"
@@ -26,6 +27,8 @@
 #include "shell/MainWindowTexts.h"
 #include "shell/ReportText.h"
 #include "shell/WorkstationReport.h"
+#include "update/UpdatePolicy.h"
+#include "update/WebUpdate.h"
 #include "winui/Controls.h"
 #include "winui/Dpi.h"
 #include "winui/TextView.h"
@@ -720,7 +723,12 @@ void TfrmMain::bbtSaveReportClick() {
 }
 
 void TfrmMain::bbtAboutClick() {
-    MessageBoxW(hwnd_, L"Orvane", texts::kAppTitle, MB_OK | MB_ICONINFORMATION);
+    RunCommand(*this, CommandCursor::Normal, [&] {
+        const TUpdateURLChoice choice = ChooseUpdateURL(registry_, ORVANE_UPDATE_URL);
+        TAboutHooks hooks;
+        hooks.engineReady = [choice](TWebUpdate& engine) { LogUpdateURLChoice(engine, choice); };
+        ShowAboutBox(choice.url, hwnd_, std::move(hooks));
+    });
 }
 
 void TfrmMain::bbtCloseClick() { SendMessageW(hwnd_, WM_CLOSE, 0, 0); }
