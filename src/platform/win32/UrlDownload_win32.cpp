@@ -6,6 +6,44 @@
 
 namespace orvane::win32 {
 
+namespace {
+
+// Asks for the server's current copy: the download reloads past the Internet cache and tells
+// proxies not to answer from theirs. Lives on the caller's stack for one download.
+class TNewestVersion : public IBindStatusCallback {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (!object) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IBindStatusCallback)) {
+            *object = static_cast<IBindStatusCallback*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD* flags, BINDINFO* info) override {
+        if (!flags || !info) return E_INVALIDARG;
+        *flags = BINDF_GETNEWESTVERSION | BINDF_RESYNCHRONIZE | BINDF_PRAGMA_NO_CACHE;
+        const ULONG size = info->cbSize;
+        ZeroMemory(info, size);
+        info->cbSize = size;
+        info->dwBindVerb = BINDVERB_GET;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnProgress(ULONG, ULONG, ULONG, LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID, IUnknown*) override { return S_OK; }
+};
+
+}  // namespace
+
 std::wstring TWin32UrlDownload::MakeTempFileName(const std::wstring& prefix, bool keep) {
     wchar_t folder[MAX_PATH + 1] = L"";
     const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
@@ -17,9 +55,10 @@ std::wstring TWin32UrlDownload::MakeTempFileName(const std::wstring& prefix, boo
 }
 
 bool TWin32UrlDownload::DownloadURLToFile(const std::wstring& url, const std::wstring& fileName) {
-    // The download goes through the Internet cache, which may still hold an older copy of the file.
+    // An older copy in the Internet cache would otherwise show yesterday's news.
     DeleteUrlCacheEntryW(url.c_str());
-    if (FAILED(URLDownloadToFileW(nullptr, url.c_str(), fileName.c_str(), 0, nullptr))) return false;
+    TNewestVersion newest;
+    if (FAILED(URLDownloadToFileW(nullptr, url.c_str(), fileName.c_str(), 0, &newest))) return false;
     const DWORD attributes = GetFileAttributesW(fileName.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
