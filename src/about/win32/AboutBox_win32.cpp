@@ -60,7 +60,6 @@ public:
         wc.lpszClassName = about::ids::kAboutClass;
         RegisterClassExW(&wc);  // a second registration fails harmlessly
 
-        owner_ = owner;
         dpi_ = winui::WindowDpi(owner);
         const RECT at = about::CentredWindowRect(owner, S(about::kFormWidth), S(about::kFormHeight), kStyle, kExStyle);
         // The window procedure takes the handle in WM_NCCREATE.
@@ -227,7 +226,6 @@ private:
 
     std::wstring FUpdateURL;
     TAboutHooks hooks_;
-    HWND owner_ = nullptr;
     UINT dpi_ = 96;
     bool done_ = false;
     win32::unique_hfont font_, titleFont_, italicFont_, boldFont_, noticeFont_, linkFont_;
