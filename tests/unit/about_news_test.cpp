@@ -87,7 +87,9 @@ TEST(AboutNews, EveryFailureIsSilentAndLeavesNoFile) {
         if (c.descr) download.descrAt[kUrl] = *c.descr;
         EXPECT_EQ(about::FetchNews(download, kUrl), std::nullopt) << c.name;
         EXPECT_TRUE(download.files.empty()) << c.name;
-        if (!c.tempFails) EXPECT_EQ(download.calls.back(), L"remove C:\\Temp\\qzt1A.TMP") << c.name;
+        if (!c.tempFails) {
+            EXPECT_EQ(download.calls.back(), L"remove C:\\Temp\\qzt1A.TMP") << c.name;
+        }
     }
 }
 
