@@ -62,7 +62,9 @@ std::wstring ToolChainLabel(double version) {
     return L"Compiler & RTL: " + std::wstring(number, number + std::char_traits<char>::length(number)) + L"  ";
 }
 
-bool ShowsUpdateButtons(const std::wstring& url) { return !url.empty(); }
+bool ShowsUpdateButtons(const std::wstring& url) {
+    return !url.empty();
+}
 
 }  // namespace about
 

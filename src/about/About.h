@@ -28,9 +28,8 @@ inline constexpr const wchar_t* kLegalNotice =
 struct TIdentityRows {
     std::wstring os, screen, terminal, user, domain, workgroup;
 };
-inline constexpr const wchar_t* kIdentityCaptions[] = {L"Système d'exploitation", L"Résolution de l'écran",
-                                                       L"Terminal",                L"Utilisateur",
-                                                       L"Domaine",                 L"Groupe de travail"};
+inline constexpr const wchar_t* kIdentityCaptions[] = {
+    L"Système d'exploitation", L"Résolution de l'écran", L"Terminal", L"Utilisateur", L"Domaine", L"Groupe de travail"};
 
 // "1920 x 1080"; empty when the size is unknown.
 std::wstring ScreenResolutionText(const std::optional<TScreenSize>& size);

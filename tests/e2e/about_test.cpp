@@ -2,6 +2,7 @@
 // policy value points the program at the loopback server's control file.
 
 #include <windows.h>
+
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -34,9 +35,9 @@ class PolicyUrl {
 public:
     explicit PolicyUrl(const std::wstring& url) {
         HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUpdatePolicyKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                                  nullptr),
-                  ERROR_SUCCESS);
+        EXPECT_EQ(
+            RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUpdatePolicyKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
         RegSetValueExW(key, kUpdatePolicyValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(url.c_str()),
                        static_cast<DWORD>((url.size() + 1) * sizeof(wchar_t)));
         RegCloseKey(key);
@@ -67,7 +68,8 @@ TEST(AboutBox, ShowsTheProgramAndWorkstationAndTheNewsOfThePolicysControlFile) {
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "ORVANE.INF", std::ios::binary)
         << "[update]\r\nversion=9.0.0.0\r\ndescr=Version 2\\nCorrections\r\n";
-    const std::wstring url = servers.Url("http", L"/files/scratch/about-" + std::wstring(token.begin(), token.end()) + L"/ORVANE.INF");
+    const std::wstring url =
+        servers.Url("http", L"/files/scratch/about-" + std::wstring(token.begin(), token.end()) + L"/ORVANE.INF");
     const PolicyUrl policy(url);
 
     TOrvaneProcess app;
@@ -86,15 +88,15 @@ TEST(AboutBox, ShowsTheProgramAndWorkstationAndTheNewsOfThePolicysControlFile) {
     ASSERT_TRUE(exeVersion && exeVersion->fixedInfo);
     EXPECT_EQ(gui::Text(ctl(aid::lblVersion)), about::FileVersionText(*exeVersion->fixedInfo));
     EXPECT_EQ(gui::Text(ctl(aid::lblApplication)), L"Orvane");
-    EXPECT_TRUE(std::regex_match(gui::Text(ctl(aid::lblCompilerVersion)),
-                                 std::wregex(L"Compiler & RTL: [0-9]+\\.[0-9]{2}  ")));
+    EXPECT_TRUE(
+        std::regex_match(gui::Text(ctl(aid::lblCompilerVersion)), std::wregex(L"Compiler & RTL: [0-9]+\\.[0-9]{2}  ")));
     for (int row = 0; row < 6; ++row)
         EXPECT_EQ(gui::Text(ctl(aid::lblIdentityFirst + 2 * row)), about::kIdentityCaptions[row]);
     EXPECT_TRUE(std::regex_match(gui::Text(ctl(aid::lblIdentityFirst + 2 * 2 + 1)),
                                  std::wregex(L"[^ ]+  \\(([0-9]{1,3}\\.){3}[0-9]{1,3}\\)")))
         << ToUtf8(gui::Text(ctl(aid::lblIdentityFirst + 5)));
-    EXPECT_TRUE(std::regex_match(gui::Text(ctl(aid::lblIdentityFirst + 2 * 1 + 1)),
-                                 std::wregex(L"([0-9]+ x [0-9]+)?")));
+    EXPECT_TRUE(
+        std::regex_match(gui::Text(ctl(aid::lblIdentityFirst + 2 * 1 + 1)), std::wregex(L"([0-9]+ x [0-9]+)?")));
     EXPECT_EQ(gui::Text(ctl(aid::lblIdentityFirst + 2 * 3 + 1)), win32::TWin32WorkstationIdentity().UserName());
     EXPECT_EQ(gui::Text(ctl(aid::lblAvertissement)), about::kLegalNotice);
     EXPECT_EQ(gui::Text(ctl(aid::lblWebSite)).rfind(L"http", 0), 0u);
@@ -110,8 +112,8 @@ TEST(AboutBox, ShowsTheProgramAndWorkstationAndTheNewsOfThePolicysControlFile) {
         EXPECT_EQ(gui::Text(ctl(b.id)), b.caption);
         EXPECT_TRUE(gui::IsVisible(ctl(b.id))) << b.id;
         const RECT r = gui::ClientRectIn(ctl(b.id), box);
-        EXPECT_TRUE(EqualRect(&r, &b.place)) << b.id << ": " << r.left << "," << r.top << "," << r.right << ","
-                                             << r.bottom;
+        EXPECT_TRUE(EqualRect(&r, &b.place))
+            << b.id << ": " << r.left << "," << r.top << "," << r.right << "," << r.bottom;
     }
     EXPECT_EQ(gui::FocusedControl(box), ctl(aid::bbtClose));
     EXPECT_NE(UpdateLog().find("Update URL from policy: " + ToUtf8(url)), std::string::npos);
@@ -146,8 +148,10 @@ TEST(AboutBox, EscapeAndAltFClose) {
     for (const Key& k : {Key{VK_ESCAPE, false}, Key{'F', true}}) {
         const HWND box = OpenAbout(app);
         ASSERT_TRUE(box);
-        if (k.alt) gui::PressKey(box, k.key, {VK_MENU});
-        else gui::PressKey(box, k.key);
+        if (k.alt)
+            gui::PressKey(box, k.key, {VK_MENU});
+        else
+            gui::PressKey(box, k.key);
         EXPECT_TRUE(Closed(box)) << k.key;
         gui::WaitFor([&] { return IsWindowEnabled(app.Main()) != FALSE; });
     }

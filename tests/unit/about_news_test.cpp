@@ -47,13 +47,9 @@ TEST(AboutNews, MarkersBecomeLineFeeds) {
         const wchar_t* shown;
     };
     for (const Case& c : {Case{L"Version 2\\nCorrections", L"Version 2\nCorrections"},
-                          Case{L"Version 2\\NCorrections", L"Version 2\nCorrections"},
-                          Case{L"C:\\new", L"C:\new"},
-                          Case{L"Une seule ligne", L"Une seule ligne"},
-                          Case{L"\\n\\n", L"\n\n"},
-                          Case{L"fin\\", L"fin\\"},
-                          Case{L"\\\\n", L"\\\n"},
-                          Case{L"a\\tb", L"a\\tb"}})
+                          Case{L"Version 2\\NCorrections", L"Version 2\nCorrections"}, Case{L"C:\\new", L"C:\new"},
+                          Case{L"Une seule ligne", L"Une seule ligne"}, Case{L"\\n\\n", L"\n\n"},
+                          Case{L"fin\\", L"fin\\"}, Case{L"\\\\n", L"\\\n"}, Case{L"a\\tb", L"a\\tb"}})
         EXPECT_EQ(about::ExpandNewsMarkers(c.value), c.shown) << c.value;
 }
 
@@ -68,7 +64,7 @@ TEST(AboutNews, ShowsTheDescriptionAndRemovesTheDownload) {
     download.descrAt[kUrl] = L"Version 2\\nCorrections";
     EXPECT_EQ(about::FetchNews(download, kUrl), L"Version 2\nCorrections");
     EXPECT_EQ(download.calls, (std::vector<std::wstring>{L"temp qzt nokeep", std::wstring(L"download ") + kUrl,
-                                                          L"read update/descr", L"remove C:\\Temp\\qzt1A.TMP"}));
+                                                         L"read update/descr", L"remove C:\\Temp\\qzt1A.TMP"}));
     EXPECT_TRUE(download.files.empty());
 }
 

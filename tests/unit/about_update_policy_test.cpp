@@ -45,8 +45,8 @@ TEST(UpdatePolicy, ThePolicyValueOverridesTheBuiltInUrlOnlyWhenAccepted) {
         bool fromPolicy;
     };
     const Case cases[] = {
-        {"policy", fakes::FakeRegistry::Type::Sz, L"https://intranet/files/ORVANE.INF", L"https://intranet/files/ORVANE.INF",
-         true},
+        {"policy", fakes::FakeRegistry::Type::Sz, L"https://intranet/files/ORVANE.INF",
+         L"https://intranet/files/ORVANE.INF", true},
         {"no key", std::nullopt, L"", kBuiltIn, false},
         {"empty", fakes::FakeRegistry::Type::Sz, L"", kBuiltIn, false},
         {"not a URL", fakes::FakeRegistry::Type::Sz, L"C:\\Orvane\\ORVANE.INF", kBuiltIn, false},
@@ -58,8 +58,8 @@ TEST(UpdatePolicy, ThePolicyValueOverridesTheBuiltInUrlOnlyWhenAccepted) {
         fakes::FakeRegistry registry;
         if (c.type) registry.SetText(kUpdatePolicyKey, kUpdatePolicyValue, c.value, *c.type);
         // A value of the same name elsewhere is no policy.
-        registry.SetText(kUpdatePolicyKey, kUpdatePolicyValue, L"http://user/files/X.INF", fakes::FakeRegistry::Type::Sz,
-                         RegHive::CurrentUser);
+        registry.SetText(kUpdatePolicyKey, kUpdatePolicyValue, L"http://user/files/X.INF",
+                         fakes::FakeRegistry::Type::Sz, RegHive::CurrentUser);
         const TUpdateURLChoice choice = ChooseUpdateURL(registry, kBuiltIn);
         EXPECT_EQ(choice.url, c.url) << c.name;
         EXPECT_EQ(choice.fromPolicy, c.fromPolicy) << c.name;

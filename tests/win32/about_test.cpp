@@ -27,8 +27,9 @@ namespace {
 using testservers::LoopbackServers;
 
 bool IsDottedIPv4(const std::wstring& text) {
-    static const std::wregex pattern(L"((25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])\\.){3}"
-                                     L"(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])");
+    static const std::wregex pattern(
+        L"((25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])\\.){3}"
+        L"(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])");
     return std::regex_match(text, pattern);
 }
 
@@ -54,9 +55,9 @@ class PolicyKey {
 public:
     explicit PolicyKey(const std::wstring& value, DWORD type = REG_SZ) {
         HKEY key = nullptr;
-        EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUpdatePolicyKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                                  nullptr),
-                  ERROR_SUCCESS);
+        EXPECT_EQ(
+            RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUpdatePolicyKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
         RegSetValueExW(key, kUpdatePolicyValue, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
                        static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
         RegCloseKey(key);
@@ -72,8 +73,9 @@ TEST(AboutUpdatePolicy, RealPolicyKey) {
         DWORD type;
         const wchar_t* url;
     };
-    for (const Case& c : {Case{L"http://127.0.0.1:8080/files/ORVANE.INF", REG_SZ, L"http://127.0.0.1:8080/files/ORVANE.INF"},
-                          Case{L"file://C:/ORVANE.INF", REG_SZ, kBuiltIn}, Case{L"x", REG_BINARY, kBuiltIn}}) {
+    for (const Case& c :
+         {Case{L"http://127.0.0.1:8080/files/ORVANE.INF", REG_SZ, L"http://127.0.0.1:8080/files/ORVANE.INF"},
+          Case{L"file://C:/ORVANE.INF", REG_SZ, kBuiltIn}, Case{L"x", REG_BINARY, kBuiltIn}}) {
         const PolicyKey policy(c.value, c.type);
         EXPECT_EQ(ChooseUpdateURL(registry, kBuiltIn).url, c.url) << ToUtf8(c.value);
     }
@@ -95,13 +97,15 @@ protected:
         const std::string token = LoopbackServers::UniqueToken();
         folder = Servers().Root() / "scratch" / ("news-" + token);
         std::filesystem::create_directories(folder);
-        url = Servers().Url("http", L"/files/scratch/news-" + std::wstring(token.begin(), token.end()) + L"/ORVANE.INF");
+        url =
+            Servers().Url("http", L"/files/scratch/news-" + std::wstring(token.begin(), token.end()) + L"/ORVANE.INF");
     }
     ~AboutNewsDownload() override { std::filesystem::remove_all(folder); }
 
     static const LoopbackServers& Servers() { return LoopbackServers::Get(); }
     void Serve(const std::string& descr) {
-        std::ofstream(folder / "ORVANE.INF", std::ios::binary) << "[update]\r\nversion=2.0.0.0\r\ndescr=" << descr << "\r\n";
+        std::ofstream(folder / "ORVANE.INF", std::ios::binary)
+            << "[update]\r\nversion=2.0.0.0\r\ndescr=" << descr << "\r\n";
     }
 
     std::filesystem::path folder;
@@ -127,9 +131,8 @@ void CacheCopy(const std::wstring& url, const std::string& bytes) {
     t.QuadPart += 3600ULL * 10000000ULL;
     expires = {t.LowPart, t.HighPart};
     const wchar_t headers[] = L"HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n\r\n";
-    ASSERT_TRUE(CommitUrlCacheEntryW(url.c_str(), file, expires, now, NORMAL_CACHE_ENTRY,
-                                     const_cast<wchar_t*>(headers), static_cast<DWORD>(wcslen(headers)), nullptr,
-                                     nullptr))
+    ASSERT_TRUE(CommitUrlCacheEntryW(url.c_str(), file, expires, now, NORMAL_CACHE_ENTRY, const_cast<wchar_t*>(headers),
+                                     static_cast<DWORD>(wcslen(headers)), nullptr, nullptr))
         << GetLastError();
 }
 

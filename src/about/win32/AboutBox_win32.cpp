@@ -92,12 +92,18 @@ private:
 
     HFONT FontOf(Look look) const {
         switch (look) {
-            case Look::Title: return titleFont_.get();
-            case Look::Frame: return italicFont_.get();
-            case Look::Caption: return boldFont_.get();
-            case Look::Notice: return noticeFont_.get();
-            case Look::Link: return linkFont_.get();
-            case Look::Normal: break;
+            case Look::Title:
+                return titleFont_.get();
+            case Look::Frame:
+                return italicFont_.get();
+            case Look::Caption:
+                return boldFont_.get();
+            case Look::Notice:
+                return noticeFont_.get();
+            case Look::Link:
+                return linkFont_.get();
+            case Look::Normal:
+                break;
         }
         return font_.get();
     }
@@ -105,10 +111,9 @@ private:
     HWND Child(const wchar_t* className, const std::wstring& text, DWORD style, int id, int x, int y, int width,
                int height, HFONT font) {
         // Places are given inside the panel that fills the window right of the strip.
-        const HWND control = CreateWindowExW(0, className, text.c_str(), WS_CHILD | style, S(about::kStripWidth + x),
-                                             S(y), S(width), S(height), window_.get(),
-                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                             GetModuleHandleW(nullptr), nullptr);
+        const HWND control = CreateWindowExW(
+            0, className, text.c_str(), WS_CHILD | style, S(about::kStripWidth + x), S(y), S(width), S(height),
+            window_.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         return control;
     }
@@ -168,17 +173,26 @@ private:
         switch (message) {
             case WM_COMMAND:
                 switch (LOWORD(wParam)) {
-                    case bbtUpdate: bbtUpdateClick(); break;
-                    case bbtNews: bbtNewsClick(); break;
+                    case bbtUpdate:
+                        bbtUpdateClick();
+                        break;
+                    case bbtNews:
+                        bbtNewsClick();
+                        break;
                     case bbtClose:
-                    case IDCANCEL: bbtCloseClick(); break;
+                    case IDCANCEL:
+                        bbtCloseClick();
+                        break;
                     case lblWebSite:
                         if (HIWORD(wParam) == STN_CLICKED) lblWebSiteClick();
                         break;
-                    default: break;
+                    default:
+                        break;
                 }
                 return 0;
-            case WM_CLOSE: done_ = true; return 0;
+            case WM_CLOSE:
+                done_ = true;
+                return 0;
             case WM_SETCURSOR:
                 if (reinterpret_cast<HWND>(wParam) == Ctl(lblWebSite)) {
                     SetCursor(LoadCursorW(nullptr, IDC_HAND));
@@ -204,7 +218,8 @@ private:
                 EndPaint(window_.get(), &paint);
                 return 0;
             }
-            default: break;
+            default:
+                break;
         }
         return DefWindowProcW(window_.get(), message, wParam, lParam);
     }

@@ -54,9 +54,9 @@ public:
 private:
     HWND Child(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id, int x, int y,
                int width, int height) {
-        const HWND control = CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width,
-                                             height, window_.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                             GetModuleHandleW(nullptr), nullptr);
+        const HWND control =
+            CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, window_.get(),
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         return control;
     }
@@ -71,7 +71,9 @@ private:
                 case WM_COMMAND:
                     if (LOWORD(wParam) == about::ids::bbtClose || LOWORD(wParam) == IDCANCEL) form->done_ = true;
                     return 0;
-                case WM_CLOSE: form->done_ = true; return 0;
+                case WM_CLOSE:
+                    form->done_ = true;
+                    return 0;
                 case WM_PAINT: {
                     PAINTSTRUCT paint;
                     const HDC dc = BeginPaint(hwnd, &paint);
@@ -81,7 +83,8 @@ private:
                     EndPaint(hwnd, &paint);
                     return 0;
                 }
-                default: break;
+                default:
+                    break;
             }
         }
         return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -1,10 +1,13 @@
 #include "platform/win32/HostIdentity_win32.h"
 
+// Winsock's header must come before the system's.
 #include <winsock2.h>
-#include <ws2tcpip.h>
+
+#include <windows.h>
+
 #include <iphlpapi.h>
 #include <lm.h>
-#include <windows.h>
+#include <ws2tcpip.h>
 
 #include <vector>
 
@@ -14,7 +17,9 @@ namespace orvane::win32 {
 
 namespace {
 
-void FreeNetBuffer(LPBYTE buffer) { NetApiBufferFree(buffer); }
+void FreeNetBuffer(LPBYTE buffer) {
+    NetApiBufferFree(buffer);
+}
 using unique_netbuffer = unique_any<LPBYTE, FreeNetBuffer>;
 
 std::wstring Dotted(const sockaddr_in& address) {
@@ -35,15 +40,15 @@ std::optional<TScreenSize> TWin32HostIdentity::StoredScreenSize() const {
 // Asking a resolver for the computer's own name may go out to the network (and hang on a machine
 // without one); the adapters' table is local and answers at once.
 std::wstring TWin32HostIdentity::OwnIPv4Address() const {
-    constexpr ULONG kFlags = GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER |
-                             GAA_FLAG_SKIP_FRIENDLY_NAME;
+    constexpr ULONG kFlags =
+        GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER | GAA_FLAG_SKIP_FRIENDLY_NAME;
     std::vector<unsigned char> buffer(16 * 1024);
     ULONG size = static_cast<ULONG>(buffer.size());
     ULONG status = ERROR_BUFFER_OVERFLOW;
     for (int attempt = 0; attempt < 3 && status == ERROR_BUFFER_OVERFLOW; ++attempt) {
         buffer.resize(size);
-        status = GetAdaptersAddresses(AF_INET, kFlags, nullptr,
-                                      reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()), &size);
+        status = GetAdaptersAddresses(AF_INET, kFlags, nullptr, reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data()),
+                                      &size);
     }
     if (status == ERROR_NO_DATA) return L"127.0.0.1";
     if (status != NO_ERROR) return {};

@@ -1,6 +1,7 @@
 #include "platform/win32/UrlDownload_win32.h"
 
 #include <windows.h>
+
 #include <urlmon.h>
 #include <wininet.h>
 
@@ -66,11 +67,12 @@ bool TWin32UrlDownload::DownloadURLToFile(const std::wstring& url, const std::ws
 std::wstring TWin32UrlDownload::ReadIniValue(const std::wstring& fileName, const std::wstring& section,
                                              const std::wstring& key) {
     wchar_t value[2048] = L"";
-    const DWORD length =
-        GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", value, 2048, fileName.c_str());
+    const DWORD length = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", value, 2048, fileName.c_str());
     return std::wstring(value, length);
 }
 
-void TWin32UrlDownload::RemoveFile(const std::wstring& fileName) { DeleteFileW(fileName.c_str()); }
+void TWin32UrlDownload::RemoveFile(const std::wstring& fileName) {
+    DeleteFileW(fileName.c_str());
+}
 
 }  // namespace orvane::win32
