@@ -158,5 +158,26 @@ TEST(AboutBox, EscapeAndAltFClose) {
     EXPECT_EQ(app.CloseAndWait(), 0);
 }
 
+TEST(AboutBox, ScalesWithTheDisplaysDpi) {
+    SetEnvironmentVariableW(L"ORVANE_DPI", L"144");
+    TOrvaneProcess app;
+    SetEnvironmentVariableW(L"ORVANE_DPI", nullptr);
+    ASSERT_TRUE(app.Main());
+    const HWND box = OpenAbout(app);
+    ASSERT_TRUE(box);
+    const auto S = [](int units) { return MulDiv(units, 144, 96); };
+    RECT client;
+    GetClientRect(box, &client);
+    EXPECT_EQ(client.right, S(474));
+    EXPECT_EQ(client.bottom, S(360));
+    const RECT close = gui::ClientRectIn(gui::FindById(box, aid::bbtClose), box);
+    const RECT expected{S(101 + 282), S(328), S(101 + 282) + S(75), S(328) + S(25)};
+    EXPECT_TRUE(EqualRect(&close, &expected))
+        << close.left << "," << close.top << "," << close.right << "," << close.bottom;
+    gui::Click(gui::FindById(box, aid::bbtClose));
+    EXPECT_TRUE(Closed(box));
+    EXPECT_EQ(app.CloseAndWait(), 0);
+}
+
 }  // namespace
 }  // namespace orvane

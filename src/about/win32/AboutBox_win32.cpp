@@ -35,12 +35,43 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 
 enum class Look { Normal, Title, Frame, Caption, Notice, Link };
 
-// One label of the box: where it stands inside the panel right of the strip, and how it looks.
-struct TLabel {
+// One control of the box: where it stands inside the panel right of the strip (96-dpi units), and
+// how its text looks.
+struct TPlace {
     int id;
     int x, y, width, height;
     Look look;
-    DWORD align;
+};
+
+// The fonts of one DPI: labels take theirs by look.
+struct TFonts {
+    win32::unique_hfont normal, title, frame, caption, notice, link;
+
+    explicit TFonts(UINT dpi)
+        : normal(about::CreateFormFont({}, dpi)),
+          title(about::CreateFormFont({L"Tahoma", 16}, dpi)),
+          frame(about::CreateFormFont({L"Tahoma", 11, false, true}, dpi)),
+          caption(about::CreateFormFont({L"Tahoma", 11, true}, dpi)),
+          notice(about::CreateFormFont({L"Verdana", 11}, dpi)),
+          link(about::CreateFormFont({L"Tahoma", 11, false, false, true}, dpi)) {}
+
+    HFONT Of(Look look) const {
+        switch (look) {
+            case Look::Title:
+                return title.get();
+            case Look::Frame:
+                return frame.get();
+            case Look::Caption:
+                return caption.get();
+            case Look::Notice:
+                return notice.get();
+            case Look::Link:
+                return link.get();
+            case Look::Normal:
+                break;
+        }
+        return normal.get();
+    }
 };
 
 class TfrmAbout {
@@ -60,13 +91,13 @@ public:
         wc.lpszClassName = about::ids::kAboutClass;
         RegisterClassExW(&wc);  // a second registration fails harmlessly
 
-        dpi_ = winui::WindowDpi(owner);
-        const RECT at = about::CentredWindowRect(owner, S(about::kFormWidth), S(about::kFormHeight), kStyle, kExStyle);
+        const UINT dpi = winui::WindowDpi(owner);
+        const RECT at = about::CentredWindowRect(owner, winui::Scale(about::kFormWidth, dpi),
+                                                 winui::Scale(about::kFormHeight, dpi), kStyle, kExStyle);
         // The window procedure takes the handle in WM_NCCREATE.
         if (!CreateWindowExW(kExStyle, about::ids::kAboutClass, about::kCaption, kStyle, at.left, at.top,
                              at.right - at.left, at.bottom - at.top, owner, nullptr, instance, this))
             win32::ThrowWin32Error();
-        CreateFonts();
 
         services_ = std::make_unique<TWin32UpdateServices>(window_.get());
         WebUpdate = std::make_unique<TWebUpdate>(services_->Services());
@@ -74,6 +105,7 @@ public:
         if (hooks_.engineReady) hooks_.engineReady(*WebUpdate);
 
         CreateControls(version);
+        ApplyDpi(dpi);
         about::RunModal(window_.get(), owner, Ctl(about::ids::bbtClose), &done_);
     }
 
@@ -81,41 +113,10 @@ private:
     int S(int units) const { return winui::Scale(units, dpi_); }
     HWND Ctl(int id) const { return GetDlgItem(window_.get(), id); }
 
-    void CreateFonts() {
-        font_ = about::CreateFormFont({}, dpi_);
-        titleFont_ = about::CreateFormFont({L"Tahoma", 16}, dpi_);
-        italicFont_ = about::CreateFormFont({L"Tahoma", 11, false, true}, dpi_);
-        boldFont_ = about::CreateFormFont({L"Tahoma", 11, true}, dpi_);
-        noticeFont_ = about::CreateFormFont({L"Verdana", 11}, dpi_);
-        linkFont_ = about::CreateFormFont({L"Tahoma", 11, false, false, true}, dpi_);
-    }
-
-    HFONT FontOf(Look look) const {
-        switch (look) {
-            case Look::Title:
-                return titleFont_.get();
-            case Look::Frame:
-                return italicFont_.get();
-            case Look::Caption:
-                return boldFont_.get();
-            case Look::Notice:
-                return noticeFont_.get();
-            case Look::Link:
-                return linkFont_.get();
-            case Look::Normal:
-                break;
-        }
-        return font_.get();
-    }
-
-    HWND Child(const wchar_t* className, const std::wstring& text, DWORD style, int id, int x, int y, int width,
-               int height, HFONT font) {
-        // Places are given inside the panel that fills the window right of the strip.
-        const HWND control = CreateWindowExW(
-            0, className, text.c_str(), WS_CHILD | style, S(about::kStripWidth + x), S(y), S(width), S(height),
-            window_.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        return control;
+    void Add(const TPlace& place, const wchar_t* className, const std::wstring& text, DWORD style) {
+        CreateWindowExW(0, className, text.c_str(), WS_CHILD | style, 0, 0, 0, 0, window_.get(),
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)), GetModuleHandleW(nullptr), nullptr);
+        places_.push_back(place);
     }
 
     void CreateControls(const std::wstring& version) {
@@ -124,37 +125,42 @@ private:
             win32::TWin32Registry(), win32::TWin32WorkstationIdentity(), win32::TWin32HostIdentity());
         const std::wstring values[] = {identity.os,   identity.screen, identity.terminal,
                                        identity.user, identity.domain, identity.workgroup};
+        constexpr DWORD kLabel = WS_VISIBLE | SS_NOPREFIX;
 
-        const TLabel fixed[] = {
-            {lblApplication, 16, 16, 341, 20, Look::Title, SS_LEFT},
-            {lblVersion, 16, 38, 341, 14, Look::Normal, SS_LEFT},
-            {lblCompilerVersion, 16, 54, 341, 14, Look::Frame, SS_LEFT},
-            {lblAvertissement, 16, 200, 341, 97, Look::Notice, SS_CENTER},
-            {lblWebSite, 16, 300, 341, 14, Look::Link, SS_CENTER | SS_NOTIFY},
-        };
-        const std::wstring texts[] = {about::kApplicationTitle, version,
-                                      about::ToolChainLabel(about::BuildToolChainVersion()), about::kLegalNotice,
-                                      ORVANE_WEBSITE};
-        for (size_t i = 0; i < std::size(fixed); ++i) {
-            const TLabel& l = fixed[i];
-            Child(L"STATIC", texts[i], WS_VISIBLE | SS_NOPREFIX | l.align, l.id, l.x, l.y, l.width, l.height,
-                  FontOf(l.look));
-        }
+        Add({lblApplication, 16, 16, 341, 20, Look::Title}, L"STATIC", about::kApplicationTitle, kLabel);
+        Add({lblVersion, 16, 38, 341, 14, Look::Normal}, L"STATIC", version, kLabel);
+        Add({lblCompilerVersion, 16, 54, 341, 14, Look::Frame}, L"STATIC",
+            about::ToolChainLabel(about::BuildToolChainVersion()), kLabel);
         for (int row = 0; row < 6; ++row) {
             const int y = 80 + 16 * row;
-            Child(L"STATIC", about::kIdentityCaptions[row], WS_VISIBLE | SS_NOPREFIX | SS_RIGHT,
-                  lblIdentityFirst + 2 * row, 16, y, 135, 14, boldFont_.get());
-            Child(L"STATIC", values[row], WS_VISIBLE | SS_NOPREFIX | SS_LEFT | SS_ENDELLIPSIS,
-                  lblIdentityFirst + 2 * row + 1, 160, y, 373 - 160 - 4, 14, font_.get());
+            Add({lblIdentityFirst + 2 * row, 16, y, 135, 14, Look::Caption}, L"STATIC", about::kIdentityCaptions[row],
+                kLabel | SS_RIGHT);
+            Add({lblIdentityFirst + 2 * row + 1, 160, y, 209, 14, Look::Normal}, L"STATIC", values[row],
+                kLabel | SS_ENDELLIPSIS);
         }
+        Add({lblAvertissement, 16, 200, 341, 97, Look::Notice}, L"STATIC", about::kLegalNotice, kLabel | SS_CENTER);
+        Add({lblWebSite, 16, 300, 341, 14, Look::Link}, L"STATIC", ORVANE_WEBSITE, kLabel | SS_CENTER | SS_NOTIFY);
 
+        // Tab order follows creation: update, news, close.
         const DWORD shown = about::ShowsUpdateButtons(FUpdateURL) ? WS_VISIBLE : 0;
-        Child(L"BUTTON", about::kUpdateButton, shown | WS_TABSTOP | BS_PUSHBUTTON, bbtUpdate, 16, 328, 158, 25,
-              font_.get());
-        Child(L"BUTTON", about::kNewsButton, shown | WS_TABSTOP | BS_PUSHBUTTON, bbtNews, 180, 328, 96, 25,
-              font_.get());
-        Child(L"BUTTON", about::kCloseButton, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, bbtClose, 282, 328, 75, 25,
-              font_.get());
+        constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
+        Add({bbtUpdate, 16, 328, 158, 25, Look::Normal}, L"BUTTON", about::kUpdateButton, shown | kButton);
+        Add({bbtNews, 180, 328, 96, 25, Look::Normal}, L"BUTTON", about::kNewsButton, shown | kButton);
+        Add({bbtClose, 282, 328, 75, 25, Look::Normal}, L"BUTTON", about::kCloseButton, WS_VISIBLE | kButton);
+    }
+
+    // Places and fonts for DPI; the old fonts go only once every control has its new one.
+    void ApplyDpi(UINT dpi) {
+        dpi_ = dpi;
+        auto fonts = std::make_unique<TFonts>(dpi);
+        for (const TPlace& p : places_) {
+            const HWND control = Ctl(p.id);
+            SetWindowPos(control, nullptr, S(about::kStripWidth + p.x), S(p.y), S(p.width), S(p.height),
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts->Of(p.look)), TRUE);
+        }
+        fonts_ = std::move(fonts);
+        InvalidateRect(window_.get(), nullptr, TRUE);
     }
 
     void bbtUpdateClick() {
@@ -209,6 +215,14 @@ private:
                 SetBkColor(dc, GetSysColor(COLOR_WINDOW));
                 return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
             }
+            case WM_DPICHANGED: {
+                ApplyDpi(HIWORD(wParam));
+                const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+                SetWindowPos(window_.get(), nullptr, suggested->left, suggested->top,
+                             suggested->right - suggested->left, suggested->bottom - suggested->top,
+                             SWP_NOZORDER | SWP_NOACTIVATE);
+                return 0;
+            }
             case WM_PAINT: {
                 PAINTSTRUCT paint;
                 const HDC dc = BeginPaint(window_.get(), &paint);
@@ -243,7 +257,8 @@ private:
     TAboutHooks hooks_;
     UINT dpi_ = 96;
     bool done_ = false;
-    win32::unique_hfont font_, titleFont_, italicFont_, boldFont_, noticeFont_, linkFont_;
+    std::vector<TPlace> places_;
+    std::unique_ptr<TFonts> fonts_;
     std::unique_ptr<TWin32UpdateServices> services_;
     std::unique_ptr<TWebUpdate> WebUpdate;  // destroyed before its services
     win32::unique_hwnd window_;             // first to go

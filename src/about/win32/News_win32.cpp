@@ -29,36 +29,46 @@ public:
         wc.lpszClassName = about::ids::kNewsClass;
         RegisterClassExW(&wc);  // a second registration fails harmlessly
 
-        dpi_ = winui::WindowDpi(owner);
-        const auto S = [this](int units) { return winui::Scale(units, dpi_); };
-        const RECT at = about::CentredWindowRect(owner, S(about::kFormWidth), S(about::kFormHeight), kStyle, kExStyle);
+        const UINT dpi = winui::WindowDpi(owner);
+        const RECT at = about::CentredWindowRect(owner, winui::Scale(about::kFormWidth, dpi),
+                                                 winui::Scale(about::kFormHeight, dpi), kStyle, kExStyle);
         window_.reset(CreateWindowExW(kExStyle, about::ids::kNewsClass, about::kNewsCaption, kStyle, at.left, at.top,
                                       at.right - at.left, at.bottom - at.top, owner, nullptr, instance, this));
         if (!window_) return;
-        font_ = about::CreateFormFont({}, dpi_);
-
-        const int left = S(about::kStripWidth);
-        const int width = S(about::kFormWidth), height = S(about::kFormHeight);
         // Read-only, wrapped at the width, no scroll bars: the notes are meant to be short.
-        const HWND memo = Child(L"EDIT", L"", ES_MULTILINE | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE,
-                                about::ids::memNews, left + S(kMargin), S(kMargin), width - left - 2 * S(kMargin),
-                                height - S(kButtonBar) - 2 * S(kMargin));
-        const int barTop = height - S(kButtonBar);
-        close_ = Child(L"BUTTON", about::kCloseButton, BS_PUSHBUTTON | WS_TABSTOP, 0, about::ids::bbtClose,
-                       width - S(kMargin) - S(kButtonWidth), barTop + (S(kButtonBar) - S(kButtonHeight)) / 2,
-                       S(kButtonWidth), S(kButtonHeight));
+        const HWND memo =
+            Child(L"EDIT", ES_MULTILINE | ES_READONLY | WS_TABSTOP, WS_EX_CLIENTEDGE, about::ids::memNews);
         SetWindowTextW(memo, about::EditLineBreaks(text).c_str());
-        about::RunModal(window_.get(), owner, close_, &done_);
+        const HWND close = Child(L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, about::ids::bbtClose);
+        SetWindowTextW(close, about::kCloseButton);
+        ApplyDpi(dpi);
+        about::RunModal(window_.get(), owner, close, &done_);
     }
 
 private:
-    HWND Child(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle, int id, int x, int y,
-               int width, int height) {
-        const HWND control =
-            CreateWindowExW(exStyle, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, window_.get(),
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        return control;
+    HWND Child(const wchar_t* className, DWORD style, DWORD exStyle, int id) {
+        return CreateWindowExW(exStyle, className, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_.get(),
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    }
+
+    // The notes fill the room above the button bar, the button stands at the bar's right end.
+    void ApplyDpi(UINT dpi) {
+        dpi_ = dpi;
+        const auto S = [dpi](int units) { return winui::Scale(units, dpi); };
+        win32::unique_hfont font = about::CreateFormFont({}, dpi);
+        const int left = S(about::kStripWidth), width = S(about::kFormWidth), height = S(about::kFormHeight);
+        const int barTop = height - S(kButtonBar);
+        const HWND memo = GetDlgItem(window_.get(), about::ids::memNews);
+        const HWND close = GetDlgItem(window_.get(), about::ids::bbtClose);
+        SetWindowPos(memo, nullptr, left + S(kMargin), S(kMargin), width - left - 2 * S(kMargin),
+                     barTop - 2 * S(kMargin), SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(close, nullptr, width - S(kMargin) - S(kButtonWidth),
+                     barTop + (S(kButtonBar) - S(kButtonHeight)) / 2, S(kButtonWidth), S(kButtonHeight),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        for (const HWND control : {memo, close})
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+        font_ = std::move(font);
+        InvalidateRect(window_.get(), nullptr, TRUE);
     }
 
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -74,6 +84,13 @@ private:
                 case WM_CLOSE:
                     form->done_ = true;
                     return 0;
+                case WM_DPICHANGED: {
+                    form->ApplyDpi(HIWORD(wParam));
+                    const auto* r = reinterpret_cast<const RECT*>(lParam);
+                    SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                                 SWP_NOZORDER | SWP_NOACTIVATE);
+                    return 0;
+                }
                 case WM_PAINT: {
                     PAINTSTRUCT paint;
                     const HDC dc = BeginPaint(hwnd, &paint);
@@ -92,7 +109,6 @@ private:
 
     UINT dpi_ = 96;
     bool done_ = false;
-    HWND close_ = nullptr;
     win32::unique_hfont font_;  // outlives the window: declared before it
     win32::unique_hwnd window_;
 };
