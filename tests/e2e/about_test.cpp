@@ -116,7 +116,6 @@ TEST(AboutBox, ShowsTheProgramAndWorkstationAndTheNewsOfThePolicysControlFile) {
             << b.id << ": " << r.left << "," << r.top << "," << r.right << "," << r.bottom;
     }
     EXPECT_EQ(gui::FocusedControl(box), ctl(aid::bbtClose));
-    EXPECT_NE(UpdateLog().find("Update URL from policy: " + ToUtf8(url)), std::string::npos);
 
     gui::Click(ctl(aid::bbtNews));
     const HWND news = gui::WaitForWindowOfClass(aid::kNewsClass, app.Pid(), 30000);
@@ -130,6 +129,12 @@ TEST(AboutBox, ShowsTheProgramAndWorkstationAndTheNewsOfThePolicysControlFile) {
     EXPECT_EQ(gui::Text(gui::FindById(news, aid::bbtClose)), L"&Fermer");
     gui::Click(gui::FindById(news, aid::bbtClose));
     EXPECT_TRUE(Closed(news));
+
+    // Opening the box wrote nothing; the update's start tells the log where the policy sent it.
+    const std::string logLine = "Update URL from policy: " + ToUtf8(url);
+    EXPECT_EQ(UpdateLog().find(logLine), std::string::npos);
+    gui::ClickAndWait(ctl(aid::bbtUpdate));
+    EXPECT_NE(UpdateLog().find(logLine), std::string::npos);
 
     gui::Click(ctl(aid::bbtClose));
     EXPECT_TRUE(Closed(box));

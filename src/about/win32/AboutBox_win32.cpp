@@ -102,7 +102,6 @@ public:
         services_ = std::make_unique<TWin32UpdateServices>(window_.get());
         WebUpdate = std::make_unique<TWebUpdate>(services_->Services());
         ConfigureAboutEngine(*WebUpdate, FUpdateURL);
-        if (hooks_.engineReady) hooks_.engineReady(*WebUpdate);
 
         CreateControls(version);
         ApplyDpi(dpi);
@@ -165,6 +164,7 @@ private:
 
     void bbtUpdateClick() {
         // The wizard makes the program's folder the current one itself (its InitPath).
+        if (hooks_.updateStarting) hooks_.updateStarting(*WebUpdate);
         if (hooks_.runWizard) hooks_.runWizard(*WebUpdate, window_.get());
     }
     void bbtNewsClick() { ShowNews(FUpdateURL, window_.get()); }

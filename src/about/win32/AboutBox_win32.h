@@ -9,11 +9,11 @@ namespace orvane {
 
 class TWebUpdate;
 
-// What the program plugs into the About box: the update wizard behind "Mise à jour du programme",
-// and a look at the engine once it is configured (the main window logs where its URL came from).
+// What the program plugs into the About box behind "Mise à jour du programme": a word to the engine
+// as the update starts (the main window logs where its URL came from), then the update wizard.
 struct TAboutHooks {
+    std::function<void(TWebUpdate& engine)> updateStarting;
     std::function<void(TWebUpdate& engine, HWND owner)> runWizard;
-    std::function<void(TWebUpdate& engine)> engineReady;
 };
 
 // The program file's own version, "major.minor.release.build"; raises AppError with the system's

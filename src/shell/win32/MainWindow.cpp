@@ -726,7 +726,8 @@ void TfrmMain::bbtAboutClick() {
     RunCommand(*this, CommandCursor::Normal, [&] {
         const TUpdateURLChoice choice = ChooseUpdateURL(registry_, ORVANE_UPDATE_URL);
         TAboutHooks hooks;
-        hooks.engineReady = [choice](TWebUpdate& engine) { LogUpdateURLChoice(engine, choice); };
+        // Only an update writes the log; it says where a policy sent it.
+        hooks.updateStarting = [choice](TWebUpdate& engine) { LogUpdateURLChoice(engine, choice); };
         ShowAboutBox(choice.url, hwnd_, std::move(hooks));
     });
 }
