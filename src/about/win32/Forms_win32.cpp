@@ -21,15 +21,15 @@ void PaintStrip(HDC dc, int width, int height) {
     SelectObject(source.get(), old);
 }
 
-win32::unique_hfont CreateFormFont(const TFontSpec& spec, UINT dpi) {
+win32::unique_hfont CreateFormFont(const TFontLook& look, UINT dpi) {
     LOGFONTW font{};
-    font.lfHeight = -MulDiv(spec.pixelHeight, static_cast<int>(dpi), 96);
-    font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-    font.lfItalic = spec.italic;
-    font.lfUnderline = spec.underline;
+    font.lfHeight = -MulDiv(look.pixelHeight, static_cast<int>(dpi), 96);
+    font.lfWeight = look.bold ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = look.italic;
+    font.lfUnderline = look.underline;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = CLEARTYPE_QUALITY;
-    lstrcpynW(font.lfFaceName, spec.face, LF_FACESIZE);
+    lstrcpynW(font.lfFaceName, look.face, LF_FACESIZE);
     return win32::unique_hfont(CreateFontIndirectW(&font));
 }
 

@@ -13,12 +13,12 @@ inline constexpr int kFormWidth = 474, kFormHeight = 360, kStripWidth = 101;
 // The strip on the left edge, WIDTH x HEIGHT pixels from the top left.
 void PaintStrip(HDC dc, int width, int height);
 
-struct TFontSpec {
+struct TFontLook {
     const wchar_t* face = L"Tahoma";
     int pixelHeight = 11;  // 8 pt at 96 dpi
     bool bold = false, italic = false, underline = false;
 };
-win32::unique_hfont CreateFormFont(const TFontSpec& spec, UINT dpi);
+win32::unique_hfont CreateFormFont(const TFontLook& look, UINT dpi);
 
 // Where a window of that client size (already scaled) stands centred on OWNER, or on the screen.
 RECT CentredWindowRect(HWND owner, int clientWidth, int clientHeight, DWORD style, DWORD exStyle);
