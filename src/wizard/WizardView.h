@@ -69,7 +69,7 @@ public:
     // Saves TEXT to PATH and opens it with the system's "open" action.
     virtual void OpenInEditor(const std::wstring& path, const std::wstring& text) = 0;
 
-    virtual void MessageBox(const std::wstring& text) = 0;
+    virtual void ShowMessage(const std::wstring& text) = 0;
     virtual void SetBusy(bool busy) = 0;  // hourglass cursor over the window
     virtual void ProcessMessages() = 0;
     virtual void Pause(int milliseconds) = 0;  // waits, processing messages

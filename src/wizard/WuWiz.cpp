@@ -179,7 +179,7 @@ void TWUWIZ::UpdateDone() {
 
 bool TWUWIZ::CheckFileCount() {
     if (FWebUpdate && FWebUpdate->FileList().Count() > 0) return true;
-    FView.MessageBox(FStrNoNewFiles);
+    FView.ShowMessage(FStrNoNewFiles);
     UpdateDone();
     return false;
 }
@@ -434,7 +434,7 @@ void TWUWIZ::RunDownload() {
         if (e.GetFileUpdates() == -1) {
             FView.SetBusy(false);
             e.Cancel();
-            FView.MessageBox(FFailedDownload);
+            FView.ShowMessage(FFailedDownload);
         }
         e.UpdateActions();
     } catch (...) {

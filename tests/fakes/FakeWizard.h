@@ -158,7 +158,7 @@ public:
     void LoadPlainText(TWizardControl memo, const std::wstring& text) override { captions[memo] = text; }
     void LoadRichText(TWizardControl box, const std::string& rtf) override { rich[box] = rtf; }
     void OpenInEditor(const std::wstring& path, const std::wstring& text) override { opened.push_back({path, text}); }
-    void MessageBox(const std::wstring& text) override { messages.push_back(text); }
+    void ShowMessage(const std::wstring& text) override { messages.push_back(text); }
     void SetBusy(bool on) override { busy = on; }
     void ProcessMessages() override {
         if (onMessages) onMessages();
