@@ -147,9 +147,14 @@ TEST(WizardWindow, FrenchWalkThroughEveryPage) {
         EXPECT_TRUE(Checked(list, 2));  // an enabled item follows the mouse
         ClickCheckBox(list, 2);
         EXPECT_FALSE(Checked(list, 2));
+        PressSpace(list, 2);
+        EXPECT_TRUE(Checked(list, 2));  // and Space
+        PressSpace(list, 2);
+        EXPECT_FALSE(Checked(list, 2));
         ClickCheckBox(list, 1);
+        EXPECT_TRUE(Checked(list, 1));  // the disabled one follows neither
         PressSpace(list, 1);
-        EXPECT_TRUE(Checked(list, 1));  // the disabled one does not
+        EXPECT_TRUE(Checked(list, 1));
 
         Click(w, C::FilesButton);
         EXPECT_TRUE(Visible(w, C::RestartButton));
