@@ -205,6 +205,26 @@ TEST(WizardWindow, ClosingDuringADownloadOnlyCancels) {
     EXPECT_FALSE(engine.OnFileProgress);  // the application had none, and has none again
 }
 
+TEST(WizardWindow, EnterPressesThePageButtonAndEscapeCloses) {
+    fakes::ScriptedEngine engine;
+    engine.versionCheck = 7;
+    TWebUpdateWizard wizard;
+    wizard.SetWebUpdate(&engine);
+    std::wstring label;
+    Execute(wizard, [&](TWUWIZWindow& w) {
+        SetFocus(w.Control(C::StartButton));
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
+        pendingScript = [&] {
+            label = Text(w.Control(C::VersionInfoLabel));
+            PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+        };
+        SetTimer(nullptr, 0, 200, RunScript);
+    });
+    EXPECT_EQ(label, L"No new version available.");
+    EXPECT_EQ(engine.Count("StartConnection"), 1);
+    EXPECT_EQ(engine.Count("StopConnection"), 1);
+}
+
 TEST(WizardWindow, BorderlessSizeAndMissingEngine) {
     fakes::ScriptedEngine engine;
     TWebUpdateWizard wizard;
