@@ -86,17 +86,30 @@ void TWUWIZ::FormActivate() {
     if (FActivated) return;
     FActivated = true;
     FView.SetFocus(TWizardControl::StartButton);
-    if (!FAutoStart) return;
-    ++FSteps;
-    try {
+    if (!FAutoStart || !FWebUpdate) return;
+    RunStep([this] {
         FView.ShowPage(TWizardPage::TabSheet2);
         if (Pause()) StartButtonClick();
-    } catch (...) {
-        --FSteps;
-        throw;
-    }
-    --FSteps;
-    if (FSteps == 0 && FCloseRequested && !FClosed) UpdateDone();
+    });
+}
+
+void TWUWIZ::RunStep(const std::function<void()>& step) {
+    struct End {
+        TWUWIZ& w;
+        // A close asked for during the step is carried out now, also when the step failed.
+        ~End() {
+            if (--w.FSteps > 0 || !w.FCloseRequested || w.FClosed) return;
+            try {
+                w.UpdateDone();
+            } catch (...) {
+                w.FClosed = true;
+                w.FView.Close();
+            }
+        }
+    };
+    ++FSteps;
+    const End end{*this};
+    step();
 }
 
 bool TWUWIZ::FormCloseQuery() {
@@ -118,8 +131,7 @@ void TWUWIZ::Click(TWizardControl control) {
         return;
     }
     if (FSteps > 0 || FClosed || !FWebUpdate) return;
-    ++FSteps;
-    try {
+    RunStep([this, control] {
         switch (control) {
             case C::StartButton:
                 StartButtonClick();
@@ -152,12 +164,7 @@ void TWUWIZ::Click(TWizardControl control) {
             default:
                 break;
         }
-    } catch (...) {
-        --FSteps;
-        throw;
-    }
-    --FSteps;
-    if (FSteps == 0 && FCloseRequested && !FClosed) UpdateDone();
+    });
 }
 
 void TWUWIZ::WebUpdateFileProgress(const std::wstring& fileName, std::int64_t pos, std::int64_t size) {

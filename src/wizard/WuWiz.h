@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,6 +60,8 @@ public:
     std::optional<std::wstring> VersionText(int result) const;
 
 private:
+    // Runs a handler as a step: a close request meanwhile only cancels, and is carried out at the end.
+    void RunStep(const std::function<void()>& step);
     void StartButtonClick();
     void ControlButtonClick();
     void NewButtonClick();

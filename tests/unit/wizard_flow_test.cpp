@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/Error.h"
 #include "fakes/FakeUpdate.h"
 #include "fakes/FakeWizard.h"
 #include "update/DateTime.h"
@@ -616,6 +617,20 @@ TEST(WizardClose, DuringADownloadOnlyCancels) {
     EXPECT_FALSE(w.view.Shown(P::TabSheet7));
     EXPECT_TRUE(w.wiz.Closed());
     EXPECT_TRUE(w.wiz.FormCloseQuery());
+}
+
+TEST(WizardClose, AskedDuringAStepThatFailsStillCloses) {
+    Wizard w;
+    w.engine.files = {File(L"A")};
+    w.engine.duringDownload = [&](fakes::ScriptedEngine&) {
+        EXPECT_FALSE(w.wiz.FormCloseQuery());
+        throw AppError(L"transfer broke");
+    };
+    w.ToUpdate();
+    EXPECT_THROW(w.wiz.Click(C::FilesButton), AppError);
+    EXPECT_EQ(w.view.closes, 1);
+    EXPECT_FALSE(w.view.busy);
+    EXPECT_FALSE(w.wiz.StepRunning());
 }
 
 TEST(WizardClose, DuringAnAutomaticPauseStopsTheRun) {
