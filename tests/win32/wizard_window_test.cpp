@@ -225,6 +225,35 @@ TEST(WizardWindow, EnterPressesThePageButtonAndEscapeCloses) {
     EXPECT_EQ(engine.Count("StopConnection"), 1);
 }
 
+TEST(WizardWindow, ViewInNotepadSavesTheTextInTheWorkingFolder) {
+    Hooks hooks;
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    fakes::ScriptedEngine engine;
+    engine.TempDirectory = temp;
+    engine.whatsNew = "caf\xE9\r\nline two";
+    TWebUpdateWizard wizard;
+    wizard.SetWebUpdate(&engine);
+    Execute(wizard, [&](TWUWIZWindow& w) {
+        Click(w, C::StartButton);
+        Click(w, C::ControlButton);
+        w.Logic().Click(C::ViewinNotepad1);  // the memo's menu item
+        EXPECT_EQ(w.Caption(C::ViewinNotepad1), L"View in Notepad");
+        w.RequestClose();
+    });
+    const std::wstring path = std::wstring(temp) + L"whatsnew.txt";
+    EXPECT_EQ(hooks.opened, std::vector<std::wstring>{path});
+    const win32::unique_hfile file(
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(file);
+    char bytes[64] = {};
+    DWORD read = 0;
+    ReadFile(file.get(), bytes, sizeof bytes, &read, nullptr);
+    EXPECT_EQ(std::string(bytes, read),
+              "\xEF\xBB\xBF"
+              "caf\xC3\xA9\r\nline two");
+}
+
 TEST(WizardWindow, BorderlessSizeAndMissingEngine) {
     fakes::ScriptedEngine engine;
     TWebUpdateWizard wizard;
