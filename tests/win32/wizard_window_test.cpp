@@ -275,6 +275,15 @@ TEST(WizardWindow, BorderlessSizeAndMissingEngine) {
     EXPECT_EQ(size.bottom - size.top, 283);
     wizard.Notification(&engine);
     EXPECT_THROW(wizard.Execute(false), AppError);
+
+    // The built-in billboard is the program's own resource, of the billboard's size.
+    const win32::unique_hgdiobj picture(
+        LoadImageW(GetModuleHandleW(nullptr), L"ORVANE_WIZARD_BILLBOARD", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    ASSERT_TRUE(picture);
+    BITMAP bm{};
+    GetObjectW(picture.get(), sizeof bm, &bm);
+    EXPECT_EQ(bm.bmWidth, 116);
+    EXPECT_EQ(bm.bmHeight, 201);
 }
 
 }  // namespace
