@@ -81,8 +81,8 @@ constexpr C kMainButtons[] = {C::StartButton, C::ControlButton, C::NewButton,   
 // The built-in billboard: a dusk gradient with a download arrow in a ring, from the program's
 // resources; drawn here the same way when a program was linked without them.
 win32::unique_hgdiobj MakeBillboard() {
-    if (const HANDLE picture = LoadImageW(GetModuleHandleW(nullptr), L"ORVANE_WIZARD_BILLBOARD", IMAGE_BITMAP, 0, 0,
-                                          LR_CREATEDIBSECTION))
+    if (const HANDLE picture =
+            LoadImageW(GetModuleHandleW(nullptr), L"ORVANE_WIZARD_BILLBOARD", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))
         return win32::unique_hgdiobj(picture);
     constexpr int w = 116, h = 201;
     BITMAPINFO info{};
