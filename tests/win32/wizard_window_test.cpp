@@ -254,6 +254,23 @@ TEST(WizardWindow, ViewInNotepadSavesTheTextInTheWorkingFolder) {
               "caf\xC3\xA9\r\nline two");
 }
 
+TEST(WizardWindow, FollowsANewDpi) {
+    fakes::ScriptedEngine engine;
+    TWebUpdateWizard wizard;
+    wizard.SetWebUpdate(&engine);
+    RECT button{};
+    Execute(wizard, [&](TWUWIZWindow& w) {
+        RECT suggested{100, 100, 100 + 711, 100 + 426};
+        SendMessageW(w.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+        GetWindowRect(w.Control(C::StartButton), &button);
+        MapWindowPoints(nullptr, w.Handle(), reinterpret_cast<POINT*>(&button), 2);
+        w.RequestClose();
+    });
+    EXPECT_EQ(button.left, MulDiv(136 + 224, 144, 96));
+    EXPECT_EQ(button.top, MulDiv(8 + 224, 144, 96));
+    EXPECT_EQ(button.right - button.left, MulDiv(91, 144, 96));
+}
+
 TEST(WizardWindow, BorderlessSizeAndMissingEngine) {
     fakes::ScriptedEngine engine;
     TWebUpdateWizard wizard;

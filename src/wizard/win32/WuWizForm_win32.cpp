@@ -294,6 +294,7 @@ void TWUWIZWindow::SetWizardFont(const TWizardFont& font) {
     lstrcpynW(lf.lfFaceName, font.Name.c_str(), LF_FACESIZE);
     win32::unique_hfont created(CreateFontIndirectW(&lf));
     if (!created) return;
+    FFontSpec = font;
     for (const auto& [control, hwnd] : FControls) winui::SetFont(hwnd, created.get());
     FFont = std::move(created);
 }
@@ -497,6 +498,15 @@ LRESULT TWUWIZWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 }
             }
             break;
+        }
+        case WM_DPICHANGED: {
+            FDpi = HIWORD(wParam);
+            const auto* r = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWizardFont(FFontSpec);
+            Layout();
+            return 0;
         }
         case WM_CLOSE:
             RequestClose();

@@ -125,6 +125,7 @@ private:
     std::vector<bool> FItemEnabled;
     bool FSettingItem = false;
     win32::unique_hfont FFont;
+    TWizardFont FFontSpec;  // made again at a new DPI
     win32::unique_hgdiobj FBillboard;
     RECT FBillboardRect{9, 27, 9 + 116, 27 + 201};
     bool FStretch = true, FCenter = false;
