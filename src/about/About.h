@@ -17,6 +17,7 @@ namespace about {
 inline constexpr const wchar_t* kCaption = L"A propos de...";
 inline constexpr const wchar_t* kApplicationTitle = L"Orvane";
 inline constexpr const wchar_t* kUpdateButton = L"Mise à jour du programme";
+inline constexpr const wchar_t* kWizardCaption = L"Mise à jour de l'application";
 inline constexpr const wchar_t* kNewsButton = L"Nouveautés";
 inline constexpr const wchar_t* kCloseButton = L"&Fermer";
 inline constexpr const wchar_t* kLegalNotice =

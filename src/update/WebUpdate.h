@@ -230,7 +230,7 @@ public:
     void DoThreadUpdate(bool initPath = true);
     bool NewVersionAvailable(bool initPath = true);
     std::optional<std::vector<std::wstring>> NewWhatsNew(bool showDialog);
-    int UpdateActions();
+    virtual int UpdateActions();
     void ShowHTMLDialog(const std::wstring& url);
     void DoSuccess();
     void DoPostUpdateInfo();

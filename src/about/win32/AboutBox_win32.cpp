@@ -10,11 +10,14 @@
 #include "about/win32/Forms_win32.h"
 #include "about/win32/News_win32.h"
 #include "core/Error.h"
+#include "core/Text.h"
 #include "platform/win32/HostIdentity_win32.h"
 #include "platform/win32/Win32Error.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WorkstationIdentity_win32.h"
 #include "update/WebUpdate.h"
+#include "wizard/WizardLanguage.h"
+#include "wizard/win32/WebUpdateWizard.h"
 #include "update/win32/UpdateServices_win32.h"
 #include "winui/Dpi.h"
 
@@ -102,6 +105,10 @@ public:
         services_ = std::make_unique<TWin32UpdateServices>(window_.get());
         WebUpdate = std::make_unique<TWebUpdate>(services_->Services());
         ConfigureAboutEngine(*WebUpdate, FUpdateURL);
+        WebUpdateWizard.Caption = about::kWizardCaption;
+        WebUpdateWizard.Font = TWizardFont{L"Verdana", 9, 12, true};
+        WebUpdateWizard.SetLanguage(&WebUpdateWizardFrench);
+        WebUpdateWizard.SetWebUpdate(WebUpdate.get());
 
         CreateControls(version);
         ApplyDpi(dpi);
@@ -163,9 +170,20 @@ private:
     }
 
     void bbtUpdateClick() {
-        // The wizard makes the program's folder the current one itself (its InitPath).
         if (hooks_.updateStarting) hooks_.updateStarting(*WebUpdate);
-        if (hooks_.runWizard) hooks_.runWizard(*WebUpdate, window_.get());
+        // The wizard makes the program's folder the current one itself (its InitPath). An error must
+        // not travel through the window procedure: it is shown here and the box stays.
+        try {
+            if (hooks_.runWizard)
+                hooks_.runWizard(*WebUpdate, window_.get());
+            else
+                WebUpdateWizard.Execute(true, window_.get());
+        } catch (const AppError& e) {
+            MessageBoxW(window_.get(), e.Message().c_str(), about::kCaption, MB_OK | MB_ICONERROR);
+        } catch (const std::exception& e) {
+            const std::wstring text = FromUtf8(e.what());
+            MessageBoxW(window_.get(), text.c_str(), about::kCaption, MB_OK | MB_ICONERROR);
+        }
     }
     void bbtNewsClick() { ShowNews(FUpdateURL, window_.get()); }
     void bbtCloseClick() { done_ = true; }
@@ -261,6 +279,8 @@ private:
     std::unique_ptr<TFonts> fonts_;
     std::unique_ptr<TWin32UpdateServices> services_;
     std::unique_ptr<TWebUpdate> WebUpdate;  // destroyed before its services
+    TWebUpdateWizardFrench WebUpdateWizardFrench = ConfiguredFrenchLanguage();
+    TWebUpdateWizard WebUpdateWizard;  // goes before the engine and the texts it refers to
     win32::unique_hwnd window_;             // first to go
 };
 
