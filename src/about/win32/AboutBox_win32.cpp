@@ -174,10 +174,7 @@ private:
         // The wizard makes the program's folder the current one itself (its InitPath). An error must
         // not travel through the window procedure: it is shown here and the box stays.
         try {
-            if (hooks_.runWizard)
-                hooks_.runWizard(*WebUpdate, window_.get());
-            else
-                WebUpdateWizard.Execute(true, window_.get());
+            WebUpdateWizard.Execute(true, window_.get());
         } catch (const AppError& e) {
             MessageBoxW(window_.get(), e.Message().c_str(), about::kCaption, MB_OK | MB_ICONERROR);
         } catch (const std::exception& e) {

@@ -10,10 +10,9 @@ namespace orvane {
 class TWebUpdate;
 
 // What the program plugs into the About box behind "Mise à jour du programme": a word to the engine
-// as the update starts (the main window logs where its URL came from), then the update wizard.
+// as the update starts, before the wizard opens (the main window logs where its URL came from).
 struct TAboutHooks {
     std::function<void(TWebUpdate& engine)> updateStarting;
-    std::function<void(TWebUpdate& engine, HWND owner)> runWizard;
 };
 
 // The program file's own version, "major.minor.release.build"; raises AppError with the system's
