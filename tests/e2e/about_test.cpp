@@ -133,8 +133,15 @@ TEST(AboutBox, ShowsTheProgramAndWorkstationAndTheNewsOfThePolicysControlFile) {
     // Opening the box wrote nothing; the update's start tells the log where the policy sent it.
     const std::string logLine = "Update URL from policy: " + ToUtf8(url);
     EXPECT_EQ(UpdateLog().find(logLine), std::string::npos);
-    gui::ClickAndWait(ctl(aid::bbtUpdate));
+    // The update button opens the wizard in French over the box; closing it leaves the box.
+    gui::Click(ctl(aid::bbtUpdate));
+    const HWND wizard = gui::WaitForWindowOfClass(L"OrvaneUpdateWizard", app.Pid(), 30000);
+    ASSERT_TRUE(wizard);
+    EXPECT_EQ(gui::Text(wizard), L"Mise à jour de l'application");
+    EXPECT_TRUE(gui::FindByCaption(wizard, L"Vérifier"));
     EXPECT_NE(UpdateLog().find(logLine), std::string::npos);
+    PostMessageW(wizard, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(Closed(wizard));
 
     gui::Click(ctl(aid::bbtClose));
     EXPECT_TRUE(Closed(box));
