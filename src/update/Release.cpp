@@ -151,7 +151,16 @@ std::wstring ReleaseControlText(const TRelease& release) {
 }
 
 std::string ReleaseControlBytes(const std::wstring& text) {
-    return "\xEF\xBB\xBF" + ToUtf8(text);
+    if (std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; }))
+        return std::string(text.begin(), text.end());
+    // The news window reads the description through the system's profile functions, which know the
+    // UTF-16 byte-order mark but take a UTF-8 one for part of the first line.
+    std::string bytes = "\xFF\xFE";
+    for (const wchar_t c : text) {
+        bytes += char(unsigned(c) & 0xFF);
+        bytes += char((unsigned(c) >> 8) & 0xFF);
+    }
+    return bytes;
 }
 
 }  // namespace orvane

@@ -41,7 +41,7 @@ bool IsFourPartVersion(std::wstring_view text);
 // The control file of a release, CR LF lines. Raises AppError when the release cannot be described
 // so that the engine and the helper read it as meant (bad names, a missing program, bad version).
 std::wstring ReleaseControlText(const TRelease& release);
-// The text as it is written: UTF-8 with a byte-order mark, so any description survives.
+// The text as it is written: ASCII as it is, any other text in UTF-16 with a byte-order mark.
 std::string ReleaseControlBytes(const std::wstring& text);
 
 }  // namespace orvane

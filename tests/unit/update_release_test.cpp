@@ -96,6 +96,12 @@ TEST(UpdateRelease, DescriptionAndBaseUrlForms) {
     for (const Case& c : cases) {
         TRelease r = SampleRelease();
         r.descr = c.descr;
+        // Plain text for the system's profile functions too; other text with a mark they know.
+        const std::string bytes = ReleaseControlBytes(ReleaseControlText(r));
+        EXPECT_EQ(
+            bytes.substr(0, 2),
+            std::wstring_view(c.descr).find_first_of(L"\u00e9\u20ac") == std::wstring_view::npos ? "[u" : "\xFF\xFE")
+            << c.descr;
         r.baseUrl = c.base;
         const TControlFileValues v = ReadBack(r);
         EXPECT_EQ(v.update.descr, c.wantDescr) << c.descr;
