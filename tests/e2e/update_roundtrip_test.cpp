@@ -106,7 +106,9 @@ TEST_F(RoundTrip, ThePublishedReleaseIsServedAndOfferedToVersionOne) {
     const TRun check = RunInspect(L"check " + controlUrl + L" --app-folder " + kInstalled.wstring());
     ASSERT_EQ(check.code, 0u) << check.output;
     for (const char* part : {"\"versionCheck\": 11", "\"newVersion\": \"2.0.0.0\"", "\"currentVersion\": \"1.0.0.0\"",
-                             "orvane.exe_NEW\"", "\"mandatory\": true"})
+                             "orvane.exe_NEW\"", "\"mandatory\": true",
+                             // the program's entry carries the version of its resources
+                             "\"newVersion\": \"2.0.0.0\", \"description\": \"orvane.exe\""})
         EXPECT_TRUE(Contains(check.output, part)) << part << "\n" << check.output;
 
     // Once version 2 is installed, nothing is offered any more.
