@@ -205,22 +205,27 @@ HWND FindShown(HWND root, const std::wstring& caption) {
     return search.found;
 }
 
+namespace {
+
+struct ClassSearch {
+    const std::wstring* name;
+    HWND found;
+};
+
+BOOL CALLBACK MatchClass(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<ClassSearch*>(param);
+    wchar_t name[256];
+    GetClassNameW(window, name, 256);
+    if (std::wstring(name).rfind(*search->name, 0) != 0) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+}  // namespace
+
 HWND FindClass(HWND root, const std::wstring& className) {
-    struct Search {
-        const std::wstring* name;
-        HWND found;
-    } search{&className, nullptr};
-    EnumChildWindows(
-        root,
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            wchar_t name[256];
-            GetClassNameW(window, name, 256);
-            if (std::wstring(name).rfind(*s->name, 0) != 0) return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ClassSearch search{&className, nullptr};
+    if (root) EnumChildWindows(root, MatchClass, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
