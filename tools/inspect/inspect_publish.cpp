@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -29,8 +28,8 @@ std::wstring WideOf(const fs::path& path) {
     return FromUtf8(std::string(u8.begin(), u8.end()));
 }
 
-// Keys that join a file's entry beside the engine's own, computed from the file's bytes (a digest
-// that the engine checks before installing goes here).
+// Keys of a file's entry beyond the engine's own, computed from the file's bytes: the place for a
+// digest that the engine checks before it installs the file. None so far.
 std::vector<std::pair<std::wstring, std::wstring>> ExtraFileKeys(const fs::path& file) {
     (void)file;
     return {};
