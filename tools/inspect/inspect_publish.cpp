@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
@@ -66,6 +67,13 @@ std::vector<TReleaseFile> MeasureFolder(const fs::path& folder, const std::wstri
     return files;
 }
 
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof()) throw AppError(L"cannot read " + WideOf(path));
+    return bytes;
+}
+
 void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), std::streamsize(bytes.size()));
@@ -96,11 +104,11 @@ int Publish(const TCommandLine& line) {
         release.program = FromUtf8(line.Value("program").value_or("orvane.exe"));
         release.files = MeasureFolder(folder, controlName);
         const std::wstring text = ReleaseControlText(release);
-        // Programs are served as the copies the restart helper installs.
+        // Programs are served as the copies the restart helper installs. Written, not copied: the
+        // C++ library of the Windows build refuses to copy over a copy of an earlier run.
         for (const TReleaseFile& f : release.files)
             if (IsApplicationComponent(f.name))
-                fs::copy_file(folder / NativePath(f.name), folder / NativePath(DeliveredCopyName(f.name)),
-                              fs::copy_options::overwrite_existing);
+                WriteFile(folder / NativePath(DeliveredCopyName(f.name)), ReadBytes(folder / NativePath(f.name)));
         WriteFile(folder / NativePath(controlName), ReleaseControlBytes(text));
         std::printf("%s: version %s, %zu files\n", ToUtf8(WideOf(folder / NativePath(controlName))).c_str(),
                     version->c_str(), release.files.size());
