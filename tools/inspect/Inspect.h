@@ -29,6 +29,7 @@ const TCommand& ControlCommand();    // control FILE
 const TCommand& FetchCommand();      // fetch [OPTIONS] URL FOLDER
 const TCommand& CheckCommand();      // check [--app-folder DIR] URL
 const TCommand& UpdateCommand();     // update [--app-folder DIR] URL
+const TCommand& PublishCommand();    // publish --version A.B.C.D --url BASE FOLDER
 #ifdef _WIN32
 const TCommand& CabinetCommand();  // cabinet FILE FOLDER
 const TCommand& ReportCommand();   // report [--json] [--ping] [--ports]

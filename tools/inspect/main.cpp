@@ -20,6 +20,7 @@ std::vector<const TCommand*> Commands() {
         &ControlCommand(),
         &FetchCommand(),
         &CheckCommand(), &UpdateCommand(),
+        &PublishCommand(),
 #ifdef _WIN32
         &CabinetCommand(),
         &ReportCommand(),
@@ -76,14 +77,13 @@ int RunInspect(const std::vector<std::string>& words) {
             std::fputs(UsageText(c->spec).c_str(), stdout);
             return 0;
         }
-        TCommandLine line;
+        // A command may find its line wrong too (a missing or malformed option): also a usage error.
         try {
-            line = ParseCommandLine(c->spec, rest);
+            return c->run(ParseCommandLine(c->spec, rest));
         } catch (const TUsageError& e) {
             std::fprintf(stderr, "orvane-inspect: %s\n%s", e.what(), UsageText(c->spec).c_str());
             return 2;
         }
-        return c->run(line);
     }
     std::fprintf(stderr, "orvane-inspect: unknown command %s\n", words[0].c_str());
     ListCommands(stderr);
