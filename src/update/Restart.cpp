@@ -53,6 +53,9 @@ std::wstring RestartParameters(TRestartRequest& r) {
         r.appName.find(L':') != std::wstring::npos ? r.appName : WithTrailingBackslash(r.currentFolder) + r.appName;
     app = QuoteIfBlank(app);
     if (!r.autoRestart) app = L"null";
+    // An empty field would vanish between two blanks and shift every later one in the helper's
+    // split: the working folder would be read as the parameters. A lone blank stands for none.
+    if (r.appParam.empty()) r.appParam = L" ";
     r.appParam = QuoteIfBlank(r.appParam);
     app += L" " + r.appParam;
     return std::to_wstring(r.processId) + (r.logging ? L" L " : L" X ") + app + L" \"" + r.workFolder + L"\" " +
