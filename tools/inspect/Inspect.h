@@ -32,6 +32,7 @@ const TCommand& UpdateCommand();     // update [--app-folder DIR] URL
 #ifdef _WIN32
 const TCommand& CabinetCommand();  // cabinet FILE FOLDER
 const TCommand& ReportCommand();   // report [--json] [--ping] [--ports]
+const TCommand& VerifyCommand();   // verify CONTROL SIGNATURE --key PUBLIC.pem
 #endif
 
 // The whole command line after the program's name.
