@@ -129,6 +129,21 @@ std::optional<TP256Signature> DerSignatureToRS(std::string_view der) {
     return rs;
 }
 
+std::string RsToDerSignature(const TP256Signature& rs) {
+    std::string body;
+    for (size_t half = 0; half < 2; ++half) {
+        const auto* n = rs.data() + 32 * half;
+        size_t start = 0;
+        while (start < 31 && n[start] == 0) ++start;
+        std::string content(reinterpret_cast<const char*>(n) + start, 32 - start);
+        if (static_cast<std::uint8_t>(content[0]) & 0x80) content.insert(content.begin(), '\0');
+        body += '\x02';
+        body += static_cast<char>(content.size());
+        body += content;
+    }
+    return std::string(1, '\x30') + static_cast<char>(body.size()) + body;
+}
+
 std::optional<TP256Point> ParsePublicKeyPem(std::string_view pem) {
     constexpr std::string_view begin = "-----BEGIN PUBLIC KEY-----";
     constexpr std::string_view end = "-----END PUBLIC KEY-----";

@@ -14,6 +14,8 @@ namespace orvane {
 // A DER ECDSA-Sig-Value (SEQUENCE of two INTEGERs) as r || s; nullopt for anything that is not
 // strict DER of two positive integers of at most 32 bytes.
 std::optional<TP256Signature> DerSignatureToRS(std::string_view der);
+// The DER form of r || s, as openssl writes it; the inverse of DerSignatureToRS.
+std::string RsToDerSignature(const TP256Signature& rs);
 
 // The point of a PEM "PUBLIC KEY" (SubjectPublicKeyInfo) of an id-ecPublicKey on prime256v1 with an
 // uncompressed point; nullopt for any other key or a damaged text.

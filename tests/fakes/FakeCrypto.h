@@ -8,6 +8,7 @@
 
 #include "fakes/FakeNet.h"
 #include "platform/Crypto.h"
+#include "update/UpdateSignature.h"
 
 namespace orvane::fakes {
 
@@ -38,16 +39,7 @@ public:
         return out;
     }
     // The DER signature VerifyP256 accepts for data under key.
-    static std::string Sign(const TP256Point& key, const std::string& data) {
-        const TP256Signature rs = Mix(key, data);
-        std::string body;
-        for (int half = 0; half < 2; ++half) {
-            std::string n(reinterpret_cast<const char*>(rs.data()) + 32 * half, 32);
-            if (static_cast<std::uint8_t>(n[0]) & 0x80) n.insert(n.begin(), '\0');
-            body += std::string{'\x02', static_cast<char>(n.size())} + n;
-        }
-        return std::string{'\x30', static_cast<char>(body.size())} + body;
-    }
+    static std::string Sign(const TP256Point& key, const std::string& data) { return RsToDerSignature(Mix(key, data)); }
 
     std::optional<TSha256> Sha256(const std::string& data) const override { return Digest(data); }
     std::optional<TSha256> Sha256File(const std::wstring& path) const override {

@@ -287,15 +287,6 @@ std::string KeyFile(const char* name) {
     return ReadFile(fs::path(ORVANE_TEST_KEYS) / name);
 }
 
-// DER of one unsigned big-endian integer: leading zeros dropped, one added before a high bit.
-std::string DerInteger(const unsigned char* bytes) {
-    int start = 0;
-    while (start < 31 && bytes[start] == 0) ++start;
-    std::string content(reinterpret_cast<const char*>(bytes) + start, 32 - start);
-    if (static_cast<unsigned char>(content[0]) & 0x80) content.insert(content.begin(), '\0');
-    return std::string{'\x02', static_cast<char>(content.size())} + content;
-}
-
 // What openssl dgst -sha256 -sign writes, made here with CNG: the signed control file names the
 // loopback server's port, known only once the test runs. KEY is an openssl "ec -outform DER" file.
 std::string Sign(const std::string& data, const std::string& privateKeyDer) {
@@ -311,11 +302,10 @@ std::string Sign(const std::string& data, const std::string& privateKeyDer) {
                             reinterpret_cast<PUCHAR>(blob.data()), static_cast<ULONG>(blob.size()), 0) != 0)
         return {};
     TSha256 digest = *win32::TWin32Crypto().Sha256(data);
-    unsigned char rs[64];
+    TP256Signature rs{};
     ULONG got = 0;
-    if (BCryptSignHash(key.get(), nullptr, digest.data(), 32, rs, sizeof rs, &got, 0) != 0) return {};
-    const std::string body = DerInteger(rs) + DerInteger(rs + 32);
-    return std::string{'\x30', static_cast<char>(body.size())} + body;
+    if (BCryptSignHash(key.get(), nullptr, digest.data(), 32, rs.data(), 64, &got, 0) != 0) return {};
+    return RsToDerSignature(rs);
 }
 
 TEST_F(UpdateRunE2E, SignedReleasesUpdateAndEverythingElseIsRefusedBeforeItActs) {
