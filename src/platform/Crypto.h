@@ -21,7 +21,8 @@ public:
     virtual std::optional<TSha256> Sha256File(const std::wstring& path) const = 0;
     // 0 when rs is a valid ECDSA signature of SHA-256(data) under key; otherwise the system's status
     // (STATUS_INVALID_SIGNATURE for a signature that does not match).
-    virtual std::uint32_t VerifyP256(const TP256Point& key, const std::string& data, const TP256Signature& rs) const = 0;
+    virtual std::uint32_t VerifyP256(const TP256Point& key, const std::string& data,
+                                     const TP256Signature& rs) const = 0;
 };
 
 }  // namespace orvane

@@ -96,9 +96,9 @@ std::optional<std::string> Base64Decode(std::string_view text) {
 
 // SubjectPublicKeyInfo { { id-ecPublicKey, prime256v1 }, BIT STRING 00 04 ... }: DER leaves one
 // encoding, so everything before the point is fixed.
-constexpr std::uint8_t kP256SpkiPrefix[] = {0x30, 0x59, 0x30, 0x13, 0x06, 0x07, 0x2A, 0x86, 0x48, 0xCE, 0x3D, 0x02, 0x01,
-                                            0x06, 0x08, 0x2A, 0x86, 0x48, 0xCE, 0x3D, 0x03, 0x01, 0x07, 0x03, 0x42, 0x00,
-                                            0x04};
+constexpr std::uint8_t kP256SpkiPrefix[] = {0x30, 0x59, 0x30, 0x13, 0x06, 0x07, 0x2A, 0x86, 0x48,
+                                            0xCE, 0x3D, 0x02, 0x01, 0x06, 0x08, 0x2A, 0x86, 0x48,
+                                            0xCE, 0x3D, 0x03, 0x01, 0x07, 0x03, 0x42, 0x00, 0x04};
 
 int HexValue(wchar_t c) {
     if (c >= L'0' && c <= L'9') return c - L'0';
@@ -191,11 +191,16 @@ std::optional<std::string> Sha256FileHex(const ICrypto& crypto, const std::wstri
 
 const wchar_t* SignatureVerdictText(TSignatureVerdict verdict) {
     switch (verdict) {
-        case TSignatureVerdict::Valid: return L"valid";
-        case TSignatureVerdict::NoSignature: return L"no signature";
-        case TSignatureVerdict::MalformedSignature: return L"malformed signature";
-        case TSignatureVerdict::NoUsableKey: return L"no usable key";
-        case TSignatureVerdict::Invalid: return L"signature does not match";
+        case TSignatureVerdict::Valid:
+            return L"valid";
+        case TSignatureVerdict::NoSignature:
+            return L"no signature";
+        case TSignatureVerdict::MalformedSignature:
+            return L"malformed signature";
+        case TSignatureVerdict::NoUsableKey:
+            return L"no usable key";
+        case TSignatureVerdict::Invalid:
+            return L"signature does not match";
     }
     return L"";
 }

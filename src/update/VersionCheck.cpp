@@ -72,10 +72,18 @@ bool TWebUpdate::TrustControlFile(const std::wstring& url) {
             DoStatus(979, L"", 3, 0);
             FVerifiedControl = bytes;
             return true;
-        case TControlFileTrust::RefuseSignature: DoStatus(980, SignatureVerdictText(verdict), 2, 12); break;
-        case TControlFileTrust::RefuseNoVersion: DoStatus(981, L"", 2, 13); break;
-        case TControlFileTrust::RefuseOlder: DoStatus(982, offered + L" < " + own, 2, 13); break;
-        case TControlFileTrust::RefuseOwnUnknown: DoStatus(983, L"", 2, 13); break;
+        case TControlFileTrust::RefuseSignature:
+            DoStatus(980, SignatureVerdictText(verdict), 2, 12);
+            break;
+        case TControlFileTrust::RefuseNoVersion:
+            DoStatus(981, L"", 2, 13);
+            break;
+        case TControlFileTrust::RefuseOlder:
+            DoStatus(982, offered + L" < " + own, 2, 13);
+            break;
+        case TControlFileTrust::RefuseOwnUnknown:
+            DoStatus(983, L"", 2, 13);
+            break;
     }
     return false;
 }

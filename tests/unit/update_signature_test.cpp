@@ -120,8 +120,8 @@ TEST(Sha256Hex, ReadsExactlySixtyFourDigitsOfEitherCase) {
     const auto digest = ParseSha256Hex(digits);
     ASSERT_TRUE(digest);
     EXPECT_EQ(Sha256Hex(*digest), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-    for (const std::wstring& bad : {digits.substr(1), digits + L"0", L" " + digits.substr(1),
-                                   digits.substr(0, 63) + L"g", std::wstring()})
+    for (const std::wstring& bad :
+         {digits.substr(1), digits + L"0", L" " + digits.substr(1), digits.substr(0, 63) + L"g", std::wstring()})
         EXPECT_FALSE(ParseSha256Hex(bad)) << ToUtf8(bad);
 }
 
@@ -140,8 +140,8 @@ public:
 TEST(DetachedSignature, NeedsOneUsableKeyThatVerifies) {
     const TP256Point point = *ParsePublicKeyPem(kTestPublic);
     // The point as two DER integers: X starts 0x02, Y starts 0x59 — neither needs a pad.
-    const std::string matching = Seq(Int(std::string(point.begin(), point.begin() + 32)) +
-                                     Int(std::string(point.begin() + 32, point.end())));
+    const std::string matching =
+        Seq(Int(std::string(point.begin(), point.begin() + 32)) + Int(std::string(point.begin() + 32, point.end())));
     const std::string other = Seq(Int("\x01") + Int("\x01"));
     KeyEchoCrypto crypto;
     struct Case {

@@ -59,7 +59,8 @@ TEST(Win32Crypto, VerifiesOpensslSignaturesAndRefusesTheRest) {
 
     // The path the engine and orvane-inspect take, from the files as published.
     const std::vector<std::string> keys{ReadKeyFile("other-public.pem"), ReadKeyFile("test-public.pem")};
-    EXPECT_EQ(VerifyDetachedSignature(&crypto, keys, control, ReadKeyFile("release.inf.sig")), TSignatureVerdict::Valid);
+    EXPECT_EQ(VerifyDetachedSignature(&crypto, keys, control, ReadKeyFile("release.inf.sig")),
+              TSignatureVerdict::Valid);
     EXPECT_EQ(VerifyDetachedSignature(&crypto, {keys[1]}, control, ReadKeyFile("release.inf.other.sig")),
               TSignatureVerdict::Invalid);
 }

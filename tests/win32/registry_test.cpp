@@ -56,7 +56,9 @@ TEST(Win32Registry, ReadsMultiStringsAndThePolicyKeysFromThem) {
     hklm.SetString(kTestKey, L"sz", L"text");
 
     const win32::TWin32Registry registry;
-    const auto read = [&](const wchar_t* name) { return registry.ReadMultiText(RegHive::LocalMachine, kTestKey, name); };
+    const auto read = [&](const wchar_t* name) {
+        return registry.ReadMultiText(RegHive::LocalMachine, kTestKey, name);
+    };
     using List = std::vector<std::wstring>;
     EXPECT_EQ(read(L"multi"), (List{L"one", L"two"}));
     EXPECT_EQ(read(L"raw"), (List{L"a", L"b"}));

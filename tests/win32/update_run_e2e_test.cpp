@@ -324,7 +324,8 @@ TEST_F(UpdateRunE2E, SignedReleasesUpdateAndEverythingElseIsRefusedBeforeItActs)
         std::string logged;
     } cases[] = {
         {"signed release", L"2.1.0.0", Sig::Ours, servedHex, true, 2, "signature verified"},
-        {"upper-case digest", L"2.1.0.0", Sig::Ours, ToUtf8(UpperCaseAscii(FromUtf8(servedHex))), true, 2, "signature verified"},
+        {"upper-case digest", L"2.1.0.0", Sig::Ours, ToUtf8(UpperCaseAscii(FromUtf8(servedHex))), true, 2,
+         "signature verified"},
         {"one byte changed", L"2.1.0.0", Sig::ChangedAfter, servedHex, false, 0, "signature does not match"},
         {"another key", L"2.1.0.0", Sig::Other, servedHex, false, 0, "signature does not match"},
         {"no signature", L"2.1.0.0", Sig::None, servedHex, false, 0, "signature not valid : no signature"},
@@ -340,11 +341,11 @@ TEST_F(UpdateRunE2E, SignedReleasesUpdateAndEverythingElseIsRefusedBeforeItActs)
         RegDeleteTreeW(HKEY_CURRENT_USER, registryKey.c_str());
         successes = 0;
         const std::wstring marker = (app / L"before.txt").wstring();
-        std::wstring text = L"[update]\r\nnewversion=" + std::wstring(c.offered) +
-                            L"\r\ndate=01/01/2030\r\n[action]\r\nrunbefore=cmd.exe\r\nrunbeforeparam=/c echo before> \"" +
-                            marker + L"\"\r\nrunafter=cmd.exe\r\nrunafterparam=/c echo ran> \"" +
-                            (app / L"ran.txt").wstring() + L"\"\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" +
-                            Route(L"/files/data.bin") + L"\r\ntargetdir={APP}\r\n";
+        std::wstring text =
+            L"[update]\r\nnewversion=" + std::wstring(c.offered) +
+            L"\r\ndate=01/01/2030\r\n[action]\r\nrunbefore=cmd.exe\r\nrunbeforeparam=/c echo before> \"" + marker +
+            L"\"\r\nrunafter=cmd.exe\r\nrunafterparam=/c echo ran> \"" + (app / L"ran.txt").wstring() +
+            L"\"\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" + Route(L"/files/data.bin") + L"\r\ntargetdir={APP}\r\n";
         if (!c.sha256.empty()) text += L"sha256=" + FromUtf8(c.sha256) + L"\r\n";
         std::string control = Encode(text, Encoding::Ansi);
         std::string signature = Sign(control, c.signature == Sig::Other ? otherKey : ourKey);

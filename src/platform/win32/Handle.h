@@ -5,7 +5,8 @@
 
 #include <windows.h>
 #include <wininet.h>
-#include <bcrypt.h>
+
+#include <bcrypt.h>  // after windows.h, whose types it uses
 
 #include <cstdint>
 #include <utility>
