@@ -5,7 +5,7 @@
 set -euo pipefail
 objdump=$1
 shift
-allowed='^(advapi32|cabinet|comctl32|comdlg32|crypt32|gdi32|iphlpapi|kernel32|lz32|msvcrt|netapi32|ole32|oleaut32|rpcrt4|secur32|shell32|shlwapi|urlmon|user32|uxtheme|version|wininet|winmm|ws2_32)\.dll$'
+allowed='^(advapi32|bcrypt|cabinet|comctl32|comdlg32|crypt32|gdi32|iphlpapi|kernel32|lz32|msvcrt|netapi32|ole32|oleaut32|rpcrt4|secur32|shell32|shlwapi|urlmon|user32|uxtheme|version|wininet|winmm|ws2_32)\.dll$'
 status=0
 for exe in "$@"; do
   dlls=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')

@@ -12,6 +12,8 @@ public:
     virtual ~IModuleResources() = default;
     // The resource's bytes; nullopt when the program carries no resource of that name.
     virtual std::optional<std::string> Find(const std::wstring& name) = 0;
+    // The running program's own file; empty when unknown.
+    virtual std::wstring ModulePath() { return {}; }
 };
 
 // The running process: who it is, where it runs, the programs it hands over to and its own end.

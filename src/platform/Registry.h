@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace orvane {
 
@@ -24,6 +26,10 @@ public:
     virtual ~IRegistry() = default;
     virtual RegText ReadText(RegHive hive, const std::wstring& key, const std::wstring& name) const = 0;
     virtual bool KeyExists(RegHive hive, const std::wstring& key) const = 0;
+    // A REG_MULTI_SZ value's strings, empty ones dropped; nullopt when the key or value is missing or
+    // the value has another type.
+    virtual std::optional<std::vector<std::wstring>> ReadMultiText(RegHive hive, const std::wstring& key,
+                                                                   const std::wstring& name) const = 0;
 };
 
 } // namespace orvane

@@ -109,6 +109,7 @@ int TWebUpdate::StopConnection() {
     FHint.reset();
     FHintConnect = nullptr;
     if (!FControlFileName.empty() && FServices.fileOps) FServices.fileOps->Delete(FControlFileName);
+    FVerifiedControl.reset();
     FInProgress = false;
     return 0;
 }

@@ -173,6 +173,7 @@ TControlFileValues::File ReadFileSection(const TControlFile& f, std::int32_t num
     e.mandatory = f.ReadFlag(s, L"mandatory", false);
     e.preselect = f.ReadFlag(s, L"preselect", true);
     e.hidden = f.ReadFlag(s, L"hidden", false);
+    e.sha256 = f.ReadString(s, L"sha256");
     return e;
 }
 

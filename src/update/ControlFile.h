@@ -84,6 +84,7 @@ struct TControlFileValues {
         bool compressed = false;
         std::int32_t filesize = 0;
         bool mandatory = false, preselect = true, hidden = false;
+        std::wstring sha256;
     };
 
     Update update;

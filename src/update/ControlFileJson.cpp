@@ -53,6 +53,7 @@ void FileSection(std::string& out, int indent, const TControlFileValues::File& f
     o.Flag("mandatory", f.mandatory);
     o.Flag("preselect", f.preselect);
     o.Flag("hidden", f.hidden);
+    o.Text("sha256", f.sha256);
     o.Close();
 }
 
@@ -74,6 +75,7 @@ void Entry(std::string& out, int indent, const TFileDescription& d) {
     o.Flag("Preselect", d.Preselect);
     o.Flag("Hidden", d.Hidden);
     o.Flag("Selected", d.Selected);
+    o.Text("Sha256", d.Sha256);
     o.Close();
 }
 

@@ -138,6 +138,10 @@ bool TWebUpdate::URLGetFile(void* hfile, const std::wstring& url, const std::wst
         bool handled = false, success = false;
         OnBeforeUrlToFile(hfile, url, tgt, uncompress, handled, success);
         if (handled && IsSafeFileName(name) && files && files->FileExists(tgt + name)) {
+            if (success && !MatchesExpectedDigest(tgt + name, url)) {
+                files->Delete(tgt + name);
+                return false;
+            }
             CustomProcess(tgt + name);
             if (uncompress) Uncompress(tgt + name, tgt, true);
             return success;
@@ -349,6 +353,8 @@ bool TWebUpdate::TransferToTarget(TRequest& request, const std::wstring& url, co
             DoStatus(908, WithoutCredentials(url), 20, 10);
         }
     }
+    // The bytes as they came, before any expansion: what the control file's digest names.
+    if (!cancelled && !failed && !MatchesExpectedDigest(*temp, url)) failed = true;
     if (cancelled || failed) {
         if (!files->Delete(*temp)) AddToLog(L"Unable to delete file " + *temp);
         return false;
@@ -418,6 +424,7 @@ bool TWebUpdate::CopyLocalFile(const std::wstring& source, const std::wstring& t
     in.reset();
     out.reset();
     FCancelled = cancelled;
+    if (!cancelled && !failed && !MatchesExpectedDigest(*temp, source)) failed = true;
     if (cancelled || failed) {
         files->Delete(*temp);
         return false;

@@ -48,6 +48,7 @@ TFileDescription MakeFileDescription(const TControlFileValues::File& s,
     d.Mandatory = s.mandatory;
     d.Preselect = s.preselect;
     d.Hidden = s.hidden;
+    d.Sha256 = s.sha256;
     return d;
 }
 

@@ -28,6 +28,7 @@ struct TFileDescription {
     bool Preselect = true;
     bool Hidden = false;
     bool Selected = false;
+    std::wstring Sha256;  // as written; checked against the downloaded bytes
 };
 
 // The files an update offers, in control-file order.

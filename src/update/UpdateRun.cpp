@@ -6,6 +6,7 @@
 #include "update/ControlFile.h"
 #include "update/HostProbes.h"
 #include "update/PathHelpers.h"
+#include "update/UpdateSignature.h"
 #include "update/WebUpdate.h"
 
 namespace orvane {
@@ -230,9 +231,19 @@ int TWebUpdate::GetFileUpdates() {
         if (!entry.TargetDir.empty() && files && !files->FolderExists(StripTrailingDelimiter(entry.TargetDir)))
             CreateDirectoryChain(*files, StripTrailingDelimiter(entry.TargetDir));
         const std::wstring folder = UseWinTempDir ? WinTempDir() : entry.TargetDir;
+        std::optional<TSha256> digest;
+        const bool checkable = EntryDigest(entry, url, digest);
         if (FProgressForm) FProgressForm->SetVisible(true);
+        FExpectedSha256 = digest;
         // A name from the control file never becomes a path outside its folder.
-        const bool fetched = IsSafeFileName(name) && URLGetFile(FHintConnect, url, folder, false);
+        bool fetched = false;
+        try {
+            fetched = checkable && IsSafeFileName(name) && URLGetFile(FHintConnect, url, folder, false);
+        } catch (...) {
+            FExpectedSha256.reset();
+            throw;
+        }
+        FExpectedSha256.reset();
         if (FProgressForm) FProgressForm->SetVisible(false);
         if (!fetched || !FinishDownload(entry, folder, name)) {
             r = -1;
@@ -242,6 +253,27 @@ int TWebUpdate::GetFileUpdates() {
         if (mode == TWebUpdateUpdate::wuuPromptOnce) mode = TWebUpdateUpdate::wuuSilent;
     }
     return r;
+}
+
+bool TWebUpdate::EntryDigest(const TFileDescription& entry, const std::wstring& url, std::optional<TSha256>& digest) {
+    const std::wstring shown = HideURLInLogFile ? URLtoFile(url) : WithoutCredentials(url);
+    if (entry.Sha256.empty()) {
+        if (!SignaturesEnforced()) return true;
+        DoStatus(985, shown, 2, 14);
+        return false;
+    }
+    digest = ParseSha256Hex(entry.Sha256);
+    if (digest) return true;
+    DoStatus(986, shown, 2, 14);
+    return false;
+}
+
+bool TWebUpdate::MatchesExpectedDigest(const std::wstring& path, const std::wstring& url) {
+    if (!FExpectedSha256) return true;
+    const auto digest = FServices.crypto ? FServices.crypto->Sha256File(path) : std::nullopt;
+    if (digest && *digest == *FExpectedSha256) return true;
+    DoStatus(984, HideURLInLogFile ? URLtoFile(url) : WithoutCredentials(url), 20, 11);
+    return false;
 }
 
 bool TWebUpdate::FinishDownload(const TFileDescription& entry, const std::wstring& folder, const std::wstring& name) {

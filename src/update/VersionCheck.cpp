@@ -4,6 +4,7 @@
 #include "update/Checksum.h"
 #include "update/ControlFile.h"
 #include "update/HostProbes.h"
+#include "update/UpdateSignature.h"
 #include "update/WebUpdate.h"
 
 namespace orvane {
@@ -14,10 +15,10 @@ constexpr std::uint32_t kFixedInfoSignature = 0xFEEF04BD;
 
 }  // namespace
 
-TControlFile TWebUpdate::ReadControlFile() {
+std::string TWebUpdate::ReadLocalFile(const std::wstring& path) {
     std::string bytes;
     if (IFileOperations* files = FServices.fileOps) {
-        if (auto in = files->OpenRead(FControlFileName)) {
+        if (auto in = files->OpenRead(path)) {
             char buffer[4096];
             while (const auto got = in->Read(buffer, sizeof buffer)) {
                 if (*got == 0) break;
@@ -25,6 +26,15 @@ TControlFile TWebUpdate::ReadControlFile() {
             }
         }
     }
+    return bytes;
+}
+
+TControlFile TWebUpdate::ReadControlFile() {
+    if (SignaturesEnforced()) return ParseControlBytes(FVerifiedControl.value_or(std::string()));
+    return ParseControlBytes(ReadLocalFile(FControlFileName));
+}
+
+TControlFile TWebUpdate::ParseControlBytes(const std::string& bytes) const {
     const TWindows1252 western;
     return TControlFile::FromBytes(bytes,
                                    FServices.ansi ? *FServices.ansi : static_cast<const IAnsiCodePage&>(western));
@@ -36,8 +46,51 @@ std::wstring TWebUpdate::GetControlFileURL() {
     return ExpandPrefixes(url);
 }
 
+std::wstring TWebUpdate::RunningVersion() {
+    if (!OwnVersion.empty()) return OwnVersion;
+    if (!FServices.resources) return {};
+    const std::wstring path = FServices.resources->ModulePath();
+    if (path.empty()) return {};
+    const tfvi v = GetFileVersion(path);
+    return v.versionms == -1 || v.versionls == -1 ? std::wstring() : VersionToText(v);
+}
+
+bool TWebUpdate::TrustControlFile(const std::wstring& url) {
+    const std::string bytes = ReadLocalFile(FControlFileName);
+    std::optional<std::string> der;
+    const std::wstring signatureUrl = url + L".sig";
+    if (URLGetFile(FHintConnect, signatureUrl, WinTempDir(), false)) {
+        const std::wstring local = WinTempDir() + URLtoFile(signatureUrl);
+        der = ReadLocalFile(local);
+        if (FServices.fileOps) FServices.fileOps->Delete(local);
+    }
+    const TSignatureVerdict verdict = VerifyDetachedSignature(FServices.crypto, TrustedKeys, bytes, der);
+    const std::wstring offered = ParseControlBytes(bytes).ReadString(L"update", L"newversion");
+    const std::wstring own = RunningVersion();
+    switch (DecideControlFileTrust(true, verdict, offered, own)) {
+        case TControlFileTrust::Accept:
+            DoStatus(979, L"", 3, 0);
+            FVerifiedControl = bytes;
+            return true;
+        case TControlFileTrust::RefuseSignature:
+            DoStatus(980, SignatureVerdictText(verdict), 2, 12);
+            break;
+        case TControlFileTrust::RefuseNoVersion:
+            DoStatus(981, L"", 2, 13);
+            break;
+        case TControlFileTrust::RefuseOlder:
+            DoStatus(982, offered + L" < " + own, 2, 13);
+            break;
+        case TControlFileTrust::RefuseOwnUnknown:
+            DoStatus(983, L"", 2, 13);
+            break;
+    }
+    return false;
+}
+
 int TWebUpdate::GetControlFile() {
     FCancelled = false;
+    FVerifiedControl.reset();
     const std::wstring url = GetControlFileURL();
     if (url.empty() || !URLGetFile(FHintConnect, url, WinTempDir(), false)) {
         DoStatus(925, L"", 2, 0);
@@ -45,6 +98,11 @@ int TWebUpdate::GetControlFile() {
     }
     DoStatus(926, L"", 3, 0);
     FControlFileName = WinTempDir() + URLtoFile(url);
+    if (SignaturesEnforced() && !TrustControlFile(url)) {
+        // Nothing after this step may read what did not verify.
+        if (FServices.fileOps) FServices.fileOps->Delete(FControlFileName);
+        return 4;
+    }
     const TControlFile file = ReadControlFile();
     int result = 0;
     if (SignatureCheck && file.ReadString(L"update", L"signature") != Signature) {

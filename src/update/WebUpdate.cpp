@@ -85,6 +85,14 @@ constexpr StatusEntry kStatusTable[] = {
     {976, L"System error : %s"},
     {977, L"Downloading : %s"},
     {978, L"Downloading..."},
+    {979, L"Update control file signature verified"},
+    {980, L"Update control file refused, signature not valid : %s"},
+    {981, L"Update control file refused, no version offered"},
+    {982, L"Update control file refused, older than the running version : %s"},
+    {983, L"Update control file refused, running version unknown"},
+    {984, L"SHA-256 of update file does not match : %s"},
+    {985, L"Update file refused, no SHA-256 given : %s"},
+    {986, L"Update file refused, SHA-256 not valid : %s"},
 };
 
 constexpr int kTextOnlyStatus = 18;

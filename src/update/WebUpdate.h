@@ -10,6 +10,7 @@
 #include "platform/CabinetExtractor.h"
 #include "platform/Clock.h"
 #include "platform/CodePage.h"
+#include "platform/Crypto.h"
 #include "platform/CurrentFolder.h"
 #include "platform/Dialogs.h"
 #include "platform/EngineDialogs.h"
@@ -109,6 +110,7 @@ struct TWebUpdateServices {
     IModuleResources* resources = nullptr;
     IProcessControl* process = nullptr;
     IProfileWriter* profiles = nullptr;
+    const ICrypto* crypto = nullptr;
 };
 
 // The status template of a message number; nullptr when the number has none.
@@ -175,6 +177,10 @@ public:
     bool UseWinTempDir = true;
     TWebUpdateUtility* Utility = nullptr;  // not owned
     TWebUpdateVersionCheck VersionCheck = TWebUpdateVersionCheck::vcUpdateOnly;
+    // Public keys (PEM) control files must be signed with; with none, control files are taken unsigned.
+    std::vector<std::string> TrustedKeys;
+    // The running program's version, which a signed release may not go below; empty: read from its file.
+    std::wstring OwnVersion;
 
     const std::wstring& LogFileName() const { return FLogFileName; }
     void SetLogFileName(const std::wstring& name);  // also the process-wide name
@@ -224,6 +230,9 @@ public:
     bool AppSilentRestart() const { return FSilentRestart; }
     void* HintConnect() const { return FHintConnect; }
     bool UACEnabled() const { return true; }
+    bool SignaturesEnforced() const { return !TrustedKeys.empty(); }
+    // OwnVersion, or the version resource of the running program; empty when unknown.
+    std::wstring RunningVersion();
 
     // Whole runs and queries; built with their steps.
     void DoUpdate(bool initPath = true);
@@ -329,8 +338,17 @@ protected:
     std::wstring TempFolder() const;
     void Uncompress(const std::wstring& path, const std::wstring& target, bool ruleA);
 
-    // The local control file as every step reads it; empty when it cannot be read.
+    // The local control file as every step reads it; empty when it cannot be read. Under signatures, the
+    // bytes that verified, never the file again.
     TControlFile ReadControlFile();
+    TControlFile ParseControlBytes(const std::string& bytes) const;
+    std::string ReadLocalFile(const std::wstring& path);
+    // Fetches the signature beside the control file and decides; false (reported) when refused.
+    bool TrustControlFile(const std::wstring& url);
+    // True unless a digest is expected for the fetch under way and the file's bytes do not have it.
+    bool MatchesExpectedDigest(const std::wstring& path, const std::wstring& url);
+    // The digest an entry must have; false (reported) when the entry cannot be fetched.
+    bool EntryDigest(const TFileDescription& entry, const std::wstring& url, std::optional<TSha256>& digest);
     // Text bytes decoded as the control file is, split on any line break.
     std::vector<std::wstring> TextLines(const std::string& bytes) const;
     // Starts a program of the action section without waiting; failures are not reported.
@@ -370,6 +388,8 @@ protected:
     bool FThreaded = false;
     bool FDownloadsRefused = false;  // the user said No to a download in the last GetFileUpdates
     TProgressForm* FProgressForm = nullptr;
+    std::optional<std::string> FVerifiedControl;  // the control file's bytes once their signature verified
+    std::optional<TSha256> FExpectedSha256;       // of the entry being fetched
 };
 
 }  // namespace orvane

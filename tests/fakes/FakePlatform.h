@@ -42,6 +42,18 @@ public:
     bool KeyExists(RegHive hive, const std::wstring& key) const override {
         return keys_.count({hive, Lower(key)}) && !denied_.count({hive, Lower(key)});
     }
+    void SetMultiText(const std::wstring& key, const std::wstring& name, std::vector<std::wstring> strings,
+                      RegHive hive = RegHive::LocalMachine) {
+        keys_.insert({hive, Lower(key)});
+        multi_[{hive, Lower(key), Lower(name)}] = std::move(strings);
+    }
+    std::optional<std::vector<std::wstring>> ReadMultiText(RegHive hive, const std::wstring& key,
+                                                           const std::wstring& name) const override {
+        if (!KeyExists(hive, key)) return std::nullopt;
+        const auto it = multi_.find({hive, Lower(key), Lower(name)});
+        if (it == multi_.end()) return std::nullopt;
+        return it->second;
+    }
 
     mutable int reads = 0;
 
@@ -49,6 +61,7 @@ private:
     static std::wstring Lower(const std::wstring& s) { return LowerCaseAscii(s); }
     std::set<std::pair<RegHive, std::wstring>> keys_, denied_;
     std::map<std::tuple<RegHive, std::wstring, std::wstring>, std::pair<Type, std::wstring>> values_;
+    std::map<std::tuple<RegHive, std::wstring, std::wstring>, std::vector<std::wstring>> multi_;
 };
 
 class FakeEnvironment : public IEnvironment {

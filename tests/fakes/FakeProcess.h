@@ -20,6 +20,8 @@ public:
         if (it == resources.end()) return std::nullopt;
         return it->second;
     }
+    std::wstring modulePath;
+    std::wstring ModulePath() override { return modulePath; }
 };
 
 class FakeProcessControl : public IProcessControl {

@@ -155,12 +155,13 @@ TEST(UpdateControlFile, FileSectionCounts) {
 TEST(UpdateControlFile, JsonShowsSectionsAndEntries) {
     const TControlFileValues v = ReadControlFileValues(
         Parse("[update]\ndescr=line\\none \"q\"\n[files]\ncount=2\n[file1]\nurl=http://h/a.cab\ntargetdir={APP}\\data\n"
-              "descr=\xE9t\xE9\n"),
+              "descr=\xE9t\xE9\nsha256=AB12\n"),
         L"");
     const std::string json = ControlFileJson(v, FileEntriesAsWritten(v));
-    for (const char* part : {"\"descr\": \"line\\\\none \\\"q\\\"\"", "\"count\": 2", "\"file2\": {",
-                             "\"TargetDir\": \"{APP}\\\\data\\\\\"", "\"Description\": \"\xC3\xA9t\xC3\xA9\"",
-                             "\"okbtn\": \"Ok\"", "\"Preselect\": true", "\"newchecksum\": -1"})
+    for (const char* part :
+         {"\"descr\": \"line\\\\none \\\"q\\\"\"", "\"count\": 2", "\"file2\": {",
+          "\"TargetDir\": \"{APP}\\\\data\\\\\"", "\"Description\": \"\xC3\xA9t\xC3\xA9\"", "\"okbtn\": \"Ok\"",
+          "\"Preselect\": true", "\"newchecksum\": -1", "\"sha256\": \"AB12\"", "\"Sha256\": \"AB12\""})
         EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
 }
 

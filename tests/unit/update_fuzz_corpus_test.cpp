@@ -13,6 +13,7 @@
 #include "update/ControlFile.h"
 #include "update/ControlFileJson.h"
 #include "update/Szdd.h"
+#include "update/UpdateSignature.h"
 
 namespace orvane {
 namespace {
@@ -84,6 +85,22 @@ TEST(UpdateFuzzCorpus, LzReaderRoundTripsWhatItDecodes) {
         const TSzddResult again = SzddDecompress(SzddCompress(r.data, r.header.missingChar));
         EXPECT_TRUE(again.ok());
         EXPECT_EQ(again.data, r.data);
+    }
+}
+
+TEST(UpdateFuzzCorpus, SignaturesHaveOneEncoding) {
+    const auto inputs = Corpus("signature_fuzz");
+    EXPECT_FALSE(inputs.empty());
+    for (const Input& input : inputs) {
+        SCOPED_TRACE(input.name);
+        if (const auto rs = DerSignatureToRS(input.bytes)) {
+            EXPECT_EQ(RsToDerSignature(*rs), input.bytes);
+        }
+    }
+    // openssl's own signatures are among them, and read.
+    for (const char* name : {"openssl.sig", "openssl-other.sig"}) {
+        std::ifstream in(fs::path(ORVANE_FUZZ_CORPUS) / "signature_fuzz" / name, std::ios::binary);
+        EXPECT_TRUE(DerSignatureToRS(std::string(std::istreambuf_iterator<char>(in), {}))) << name;
     }
 }
 

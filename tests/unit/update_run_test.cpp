@@ -4,11 +4,14 @@
 #include <set>
 
 #include "core/Error.h"
+#include "fakes/FakeCrypto.h"
 #include "fakes/FakeNet.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/FakeProbes.h"
+#include "fakes/FakeProcess.h"
 #include "fakes/FakeRun.h"
 #include "fakes/FakeUpdate.h"
+#include "update/UpdateSignature.h"
 #include "update/WebUpdate.h"
 
 namespace orvane {
@@ -716,6 +719,138 @@ TEST_F(UpdateRun, NewVersionAvailableAndNewWhatsNew) {
     net.calls.clear();
     EXPECT_FALSE(u.NewVersionAvailable());
     EXPECT_TRUE(net.CallsOf(L"Open").empty());
+}
+
+// --- Signed releases ---
+
+class SignedRun : public UpdateWholeRun {
+public:
+    SignedRun() : crypto(fileOps) {
+        services.crypto = &crypto;
+        services.resources = &resources;
+    }
+    // The control file and its signature, at URL and URL + ".sig".
+    void Publish(const std::string& text, const std::wstring& url = kControlUrl) {
+        const std::string signature = fakes::FakeCrypto::Sign(*ParsePublicKeyPem(fakes::kTestPublicKeyPem), text);
+        if (url.find(L"://") == std::wstring::npos) {
+            fileOps.Put(url, text);
+            fileOps.Put(url + L".sig", signature);
+        } else {
+            Serve(url, text);
+            Serve(url + L".sig", signature);
+        }
+    }
+    static std::string Release(const std::string& url, const std::string& sha256) {
+        return "[update]\r\nnewversion=2.0\r\ndate=01/01/2030\r\n[action]\r\nrunafter=after.exe\r\n"
+               "[files]\r\ncount=1\r\n[file1]\r\nurl=" +
+               url + "\r\ntargetdir={APP}\r\nsha256=" + sha256 + "\r\n";
+    }
+    TestableWebUpdate& Signed() {
+        TestableWebUpdate& u = Engine();
+        u.TrustedKeys = {fakes::kTestPublicKeyPem};
+        u.OwnVersion = L"1.0";
+        return u;
+    }
+    fakes::FakeCrypto crypto;
+    fakes::FakeModuleResources resources;
+};
+
+// What the later steps act on is what verified, whatever lands in the working folder afterwards.
+TEST_F(SignedRun, StepsReadTheVerifiedBytesNotTheFileOnDisk) {
+    fileOps.Put(L"C:\\app\\prog.exe", "old program");
+    Publish(Release("http://host/f/prog.exe", fakes::FakeCrypto::DigestHex("new program")));
+    Serve(L"http://host/f/prog.exe", "new program");
+    TestableWebUpdate& u = Signed();
+    u.OnBeforeFileDownload = [this](TWebUpdate& e, int, const TFileDescription&, std::wstring&) {
+        fileOps.Put(e.ControlFileName(), "[action]\r\nrunafter=planted.exe\r\n[files]\r\ncount=0\r\n");
+    };
+    Run();
+    EXPECT_EQ(fileOps.Get(L"C:\\app\\prog.exe"), "new program");
+    EXPECT_EQ(processes.opened, std::vector<std::wstring>{L"after.exe|"});
+    EXPECT_TRUE(Saw(L"Update control file signature verified"));
+    EXPECT_EQ(successes, 1);
+}
+
+TEST_F(SignedRun, RefusalsAndDigestsOnEveryRoad) {
+    const std::string goodDigest = fakes::FakeCrypto::DigestHex("new program");
+    struct Case {
+        const char* name;
+        std::function<void(SignedRun&, TestableWebUpdate&)> arrange;
+        const char* installed;
+        const wchar_t* status;
+        bool cryptography = true;
+    } cases[] = {
+        {"no cryptography service",
+         [&](SignedRun& t, TestableWebUpdate&) { t.Publish(Release("http://host/f/prog.exe", goodDigest)); },
+         "old program", L"Update control file refused, signature not valid : no usable key", false},
+        {"older than the program's own file",
+         [&](SignedRun& t, TestableWebUpdate& u) {
+             u.OwnVersion.clear();
+             t.resources.modulePath = L"C:\\app\\orvane.exe";
+             t.versions.SetVersion(L"C:\\app\\orvane.exe", 3, 0, 0, 0);
+             t.Publish(Release("http://host/f/prog.exe", goodDigest));
+         },
+         "old program", L"Update control file refused, older than the running version : 2.0 < 3.0.0.0"},
+        {"own version unknown",
+         [&](SignedRun& t, TestableWebUpdate& u) {
+             u.OwnVersion.clear();
+             t.Publish(Release("http://host/f/prog.exe", goodDigest));
+         },
+         "old program", L"Update control file refused, running version unknown"},
+        {"no version offered",
+         [&](SignedRun& t, TestableWebUpdate&) {
+             std::string text = Release("http://host/f/prog.exe", goodDigest);
+             text.erase(text.find("newversion=2.0\r\n"), 16);
+             t.Publish(text);
+         },
+         "old program", L"Update control file refused, no version offered"},
+        {"copy of another digest",
+         [&](SignedRun& t, TestableWebUpdate& u) {
+             u.UpdateType = TWebUpdateType::fileUpdate;
+             u.URL = L"D:\\share\\app.inf";
+             t.fileOps.Put(L"D:\\share\\prog.exe", "tampered program");
+             t.Publish(Release("D:\\share\\prog.exe", goodDigest), L"D:\\share\\app.inf");
+         },
+         "old program", L"SHA-256 of update file does not match : D:\\share\\prog.exe"},
+        {"copy of the named digest",
+         [&](SignedRun& t, TestableWebUpdate& u) {
+             u.UpdateType = TWebUpdateType::fileUpdate;
+             u.URL = L"D:\\share\\app.inf";
+             t.fileOps.Put(L"D:\\share\\prog.exe", "new program");
+             t.Publish(Release("D:\\share\\prog.exe", goodDigest), L"D:\\share\\app.inf");
+         },
+         "new program", L"Update control file signature verified"},
+        {"a file the application fetched itself",
+         [&](SignedRun& t, TestableWebUpdate& u) {
+             t.Publish(Release("http://host/f/prog.exe", goodDigest));
+             u.OnBeforeUrlToFile = [&t](void*, const std::wstring& url, const std::wstring& tgt, bool&, bool& handled,
+                                        bool& success) {
+                 if (url.find(L"prog.exe") == std::wstring::npos) return;
+                 t.fileOps.Put(tgt + L"prog.exe", "planted program");
+                 handled = success = true;
+             };
+         },
+         "old program", L"SHA-256 of update file does not match : http://host/f/prog.exe"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        engine.reset();
+        statuses.clear();
+        processes.opened.clear();
+        net.replies.clear();
+        store.values.clear();  // an update recorded by the case before would make this one current
+        successes = 0;
+        services.crypto = c.cryptography ? &crypto : nullptr;
+        resources.modulePath.clear();
+        fileOps.Put(L"C:\\app\\prog.exe", "old program");
+        c.arrange(*this, Signed());
+        Run();
+        EXPECT_EQ(fileOps.Get(L"C:\\app\\prog.exe"), c.installed);
+        EXPECT_TRUE(Saw(c.status));
+        const bool updated = std::string(c.installed) == "new program";
+        EXPECT_EQ(successes, updated ? 1 : 0);
+        EXPECT_EQ(processes.opened.empty(), !updated);
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "platform/win32/Win32Platform.h"
 #include "probes/ComponentCatalogue.h"
 #include "probes/FoldersAndTools.h"
+#include "update/UpdateSignature.h"
 
 namespace orvane {
 namespace {
@@ -43,6 +44,41 @@ TEST(Win32Registry, ReadsTextTypesAndTellsTheRestApart) {
     EXPECT_EQ(registry.ReadText(RegHive::LocalMachine, kTestKey + L"\\Nope", L"sz").state, State::NoKey);
     EXPECT_TRUE(registry.KeyExists(RegHive::LocalMachine, kTestKey));
     EXPECT_FALSE(registry.KeyExists(RegHive::LocalMachine, kTestKey + L"\\Nope"));
+}
+
+TEST(Win32Registry, ReadsMultiStringsAndThePolicyKeysFromThem) {
+    RegistrySandbox hklm;
+    const wchar_t strings[] = L"one\0\0two\0";  // an empty string inside is dropped
+    hklm.SetBytes(kTestKey, L"multi", REG_MULTI_SZ, strings, sizeof(strings));
+    const wchar_t unterminated[] = {L'a', L'\0', L'b'};
+    hklm.SetBytes(kTestKey, L"raw", REG_MULTI_SZ, unterminated, sizeof(unterminated));
+    hklm.SetBytes(kTestKey, L"none", REG_MULTI_SZ, L"\0", 2 * sizeof(wchar_t));
+    hklm.SetString(kTestKey, L"sz", L"text");
+
+    const win32::TWin32Registry registry;
+    const auto read = [&](const wchar_t* name) {
+        return registry.ReadMultiText(RegHive::LocalMachine, kTestKey, name);
+    };
+    using List = std::vector<std::wstring>;
+    EXPECT_EQ(read(L"multi"), (List{L"one", L"two"}));
+    EXPECT_EQ(read(L"raw"), (List{L"a", L"b"}));
+    EXPECT_EQ(read(L"none"), List{});
+    EXPECT_FALSE(read(L"sz"));
+    EXPECT_FALSE(read(L"missing"));
+    EXPECT_FALSE(registry.ReadMultiText(RegHive::LocalMachine, kTestKey + L"\\Nope", L"multi"));
+
+    // PEM texts with their line breaks, one per string, as an administrator's policy holds them.
+    const std::wstring pem =
+        L"-----BEGIN PUBLIC KEY-----\r\nMFkwEwYHKoZIzj0CAQYIKoZIzj0DAQcDQgAEAk3JUOLvIHGt9xJUMjx1m3JM+zNo\r\n"
+        L"dm1NMTjYf1tVqG5Zj3qPL0409a5yt7l/QT2DYnqrbQJoeJKT3+EyTKkRtg==\r\n-----END PUBLIC KEY-----\r\n";
+    const std::wstring policy = L"garbage" + std::wstring(1, L'\0') + pem + std::wstring(2, L'\0');
+    hklm.SetBytes(kUpdatePolicyKey, kUpdatePublicKeysValue, REG_MULTI_SZ, policy.data(),
+                  static_cast<DWORD>(policy.size() * sizeof(wchar_t)));
+    int skipped = 0;
+    const auto keys = TrustedUpdateKeys("", registry, [&](const std::wstring&) { ++skipped; });
+    ASSERT_EQ(keys.size(), 1u);
+    EXPECT_TRUE(ParsePublicKeyPem(keys[0]));
+    EXPECT_EQ(skipped, 1);
 }
 
 // A standard user may only read HKLM: the folder the registry names must still be found.

@@ -14,7 +14,9 @@
 
 #include "LoopbackServers.h"
 #include "core/Text.h"
+#include "platform/win32/Crypto_win32.h"
 #include "platform/win32/Handle.h"
+#include "update/UpdateSignature.h"
 #include "update/WebUpdate.h"
 #include "update/win32/UpdateServices_win32.h"
 
@@ -279,6 +281,125 @@ TEST_F(UpdateRunE2E, NewVersionAvailableAgainstTheServer) {
     EXPECT_FALSE(u.NewVersionAvailable(false));
     std::ofstream(served / "app.inf", std::ios::binary) << Encode(update + L"4\r\n", Encoding::Ansi);
     EXPECT_TRUE(u.NewVersionAvailable(false));
+}
+
+std::string KeyFile(const char* name) {
+    return ReadFile(fs::path(ORVANE_TEST_KEYS) / name);
+}
+
+// What openssl dgst -sha256 -sign writes, made here with CNG: the signed control file names the
+// loopback server's port, known only once the test runs. KEY is an openssl "ec -outform DER" file.
+std::string Sign(const std::string& data, const std::string& privateKeyDer) {
+    win32::unique_bcrypt_alg algorithm;
+    if (BCryptOpenAlgorithmProvider(algorithm.put(), BCRYPT_ECDSA_P256_ALGORITHM, nullptr, 0) != 0) return {};
+    // ECPrivateKey: the secret at offset 7, the public point after 04 at offset 57.
+    std::string blob(sizeof(BCRYPT_ECCKEY_BLOB), '\0');
+    const BCRYPT_ECCKEY_BLOB header{BCRYPT_ECDSA_PRIVATE_P256_MAGIC, 32};
+    memcpy(blob.data(), &header, sizeof header);
+    blob += privateKeyDer.substr(57, 64) + privateKeyDer.substr(7, 32);
+    win32::unique_bcrypt_key key;
+    if (BCryptImportKeyPair(algorithm.get(), nullptr, BCRYPT_ECCPRIVATE_BLOB, key.put(),
+                            reinterpret_cast<PUCHAR>(blob.data()), static_cast<ULONG>(blob.size()), 0) != 0)
+        return {};
+    TSha256 digest = *win32::TWin32Crypto().Sha256(data);
+    TP256Signature rs{};
+    ULONG got = 0;
+    if (BCryptSignHash(key.get(), nullptr, digest.data(), 32, rs.data(), 64, &got, 0) != 0) return {};
+    return RsToDerSignature(rs);
+}
+
+TEST_F(UpdateRunE2E, SignedReleasesUpdateAndEverythingElseIsRefusedBeforeItActs) {
+    const win32::TWin32Crypto crypto;
+    const std::string ourKey = KeyFile("test-private.der"), otherKey = KeyFile("other-private.der");
+    const std::string servedHex = *Sha256FileHex(crypto, (Servers().Root() / "data.bin").wstring());
+    const std::string otherHex = Sha256Hex(*crypto.Sha256("another file"));
+    enum class Sig { Ours, Other, None, Truncated, ChangedAfter };
+    struct Case {
+        const char* name;
+        const wchar_t* offered;  // newversion
+        Sig signature;
+        std::string sha256;
+        bool updates;
+        int programs;  // started: runbefore when the control file is taken, runafter when every file is
+        std::string logged;
+    } cases[] = {
+        {"signed release", L"2.1.0.0", Sig::Ours, servedHex, true, 2, "signature verified"},
+        {"upper-case digest", L"2.1.0.0", Sig::Ours, ToUtf8(UpperCaseAscii(FromUtf8(servedHex))), true, 2,
+         "signature verified"},
+        {"one byte changed", L"2.1.0.0", Sig::ChangedAfter, servedHex, false, 0, "signature does not match"},
+        {"another key", L"2.1.0.0", Sig::Other, servedHex, false, 0, "signature does not match"},
+        {"no signature", L"2.1.0.0", Sig::None, servedHex, false, 0, "signature not valid : no signature"},
+        {"truncated signature", L"2.1.0.0", Sig::Truncated, servedHex, false, 0, "malformed signature"},
+        {"older release", L"1.9.0.0", Sig::Ours, servedHex, false, 0, "older than the running version : 1.9.0.0"},
+        {"file of another digest", L"2.1.0.0", Sig::Ours, otherHex, false, 1, "SHA-256 of update file does not match"},
+        {"entry without digest", L"2.1.0.0", Sig::Ours, "", false, 1, "no SHA-256 given"},
+        {"malformed digest", L"2.1.0.0", Sig::Ours, servedHex.substr(1), false, 1, "SHA-256 not valid"},
+    };
+    for (const Case& c : cases) {
+        ResetApp();
+        std::ofstream(app / "data.bin", std::ios::binary) << "installed";
+        RegDeleteTreeW(HKEY_CURRENT_USER, registryKey.c_str());
+        successes = 0;
+        const std::wstring marker = (app / L"before.txt").wstring();
+        std::wstring text =
+            L"[update]\r\nnewversion=" + std::wstring(c.offered) +
+            L"\r\ndate=01/01/2030\r\n[action]\r\nrunbefore=cmd.exe\r\nrunbeforeparam=/c echo before> \"" + marker +
+            L"\"\r\nrunafter=cmd.exe\r\nrunafterparam=/c echo ran> \"" + (app / L"ran.txt").wstring() +
+            L"\"\r\n[files]\r\ncount=1\r\n[file1]\r\nurl=" + Route(L"/files/data.bin") + L"\r\ntargetdir={APP}\r\n";
+        if (!c.sha256.empty()) text += L"sha256=" + FromUtf8(c.sha256) + L"\r\n";
+        std::string control = Encode(text, Encoding::Ansi);
+        std::string signature = Sign(control, c.signature == Sig::Other ? otherKey : ourKey);
+        ASSERT_FALSE(signature.empty()) << c.name;
+        if (c.signature == Sig::Truncated) signature.resize(signature.size() - 5);
+        if (c.signature == Sig::ChangedAfter) control[control.find("2030")] = '3';
+        fs::remove(served / "app.inf.sig");
+        std::ofstream(served / "app.inf", std::ios::binary) << control;
+        if (c.signature != Sig::None) std::ofstream(served / "app.inf.sig", std::ios::binary) << signature;
+
+        TWebUpdate& u = Engine();
+        u.TrustedKeys = {KeyFile("other-public.pem").substr(0, 40), KeyFile("test-public.pem")};
+        u.OwnVersion = L"2.0.0.0";
+        u.DoUpdate(false);
+        const std::string log = ReadFile(app / "WUPDATE.LOG");
+        const std::string which = std::string(c.name) + "\n" + log;
+        // Compared as a flag: the served file is binary and long.
+        const bool expected = ReadFile(app / "data.bin") ==
+                              (c.updates ? ReadFile(Servers().Root() / "data.bin") : std::string("installed"));
+        EXPECT_TRUE(expected) << which;
+        EXPECT_EQ(successes, c.updates ? 1 : 0) << which;
+        EXPECT_EQ(DateRecorded(), c.updates) << which;
+        EXPECT_EQ(static_cast<int>(launcher->opened.size()), c.programs) << which;
+        EXPECT_NE(log.find(c.logged), std::string::npos) << which;
+        if (c.programs > 0) {
+            // Started through the shell, not waited for.
+            for (int i = 0; i < 100 && !fs::exists(marker); ++i) Sleep(50);
+            EXPECT_TRUE(fs::exists(marker)) << which;
+        } else {
+            EXPECT_FALSE(fs::exists(marker)) << which;
+        }
+        if (c.programs == 0) {
+            // The step itself: the failure the wizard shows, and no control file left to read.
+            TWebUpdate& again = Engine();
+            again.TrustedKeys = {KeyFile("test-public.pem")};
+            again.OwnVersion = L"2.0.0.0";
+            ASSERT_EQ(again.StartConnection(), 0);
+            EXPECT_EQ(again.GetControlFile(), 4) << c.name;
+            EXPECT_FALSE(fs::exists(work / "app.inf")) << c.name;
+            EXPECT_FALSE(fs::exists(work / "app.inf.sig")) << c.name;
+            EXPECT_EQ(again.DoVersionCheck(), 7) << c.name;
+            EXPECT_EQ(again.GetFileDetails(), 0) << c.name;
+            again.StopConnection();
+        }
+    }
+}
+
+// A build without a key takes the very same control files as it always did, signed or not.
+TEST_F(UpdateRunE2E, WithoutKeysControlFilesNeedNoSignature) {
+    Publish(L"[files]\r\ncount=1\r\n[file1]\r\nurl=" + Route(L"/files/data.bin") + L"\r\ntargetdir={APP}\r\n");
+    Engine().DoUpdate(false);
+    EXPECT_EQ(ReadFile(app / "data.bin"), ReadFile(Servers().Root() / "data.bin"));
+    EXPECT_EQ(successes, 1);
+    EXPECT_EQ(ReadFile(app / "WUPDATE.LOG").find("signature"), std::string::npos);
 }
 
 // orvane-inspect as a script runs it: its exit code and what it printed.

@@ -33,6 +33,7 @@ const TCommand& PublishCommand();    // publish --version A.B.C.D --url BASE FOL
 #ifdef _WIN32
 const TCommand& CabinetCommand();  // cabinet FILE FOLDER
 const TCommand& ReportCommand();   // report [--json] [--ping] [--ports]
+const TCommand& VerifyCommand();   // verify CONTROL SIGNATURE --key PUBLIC.pem
 #endif
 
 // The whole command line after the program's name.

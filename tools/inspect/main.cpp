@@ -24,6 +24,7 @@ std::vector<const TCommand*> Commands() {
 #ifdef _WIN32
         &CabinetCommand(),
         &ReportCommand(),
+        &VerifyCommand(),
 #endif
     };
 }

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <bcrypt.h>  // after windows.h, whose types it uses
+
 #include <cstdint>
 #include <utility>
 
@@ -55,6 +57,9 @@ inline void ReleaseModule(HMODULE module) { FreeLibrary(module); }
 inline void DestroyWnd(HWND window) { DestroyWindow(window); }
 inline void CloseFind(HANDLE find) { FindClose(find); }
 inline void CloseInternet(HINTERNET handle) { InternetCloseHandle(handle); }
+inline void CloseAlgorithm(BCRYPT_ALG_HANDLE algorithm) { BCryptCloseAlgorithmProvider(algorithm, 0); }
+inline void DestroyHash(BCRYPT_HASH_HANDLE hash) { BCryptDestroyHash(hash); }
+inline void DestroyCryptKey(BCRYPT_KEY_HANDLE key) { BCryptDestroyKey(key); }
 } // namespace detail
 
 using unique_hkey = unique_any<HKEY, detail::CloseKey>;
@@ -67,5 +72,8 @@ using unique_hmodule = unique_any<HMODULE, detail::ReleaseModule>;
 using unique_hwnd = unique_any<HWND, detail::DestroyWnd>;
 using unique_hfind = unique_any<HANDLE, detail::CloseFind, ~std::uintptr_t{0}>;
 using unique_hinternet = unique_any<HINTERNET, detail::CloseInternet>;
+using unique_bcrypt_alg = unique_any<BCRYPT_ALG_HANDLE, detail::CloseAlgorithm>;
+using unique_bcrypt_hash = unique_any<BCRYPT_HASH_HANDLE, detail::DestroyHash>;
+using unique_bcrypt_key = unique_any<BCRYPT_KEY_HANDLE, detail::DestroyCryptKey>;
 
 } // namespace orvane::win32

@@ -52,6 +52,37 @@ bool TWin32Registry::KeyExists(RegHive hive, const std::wstring& key) const {
     return RegOpenKeyExW(HiveHandle(hive), key.c_str(), 0, KEY_READ, handle.put()) == ERROR_SUCCESS;
 }
 
+std::optional<std::vector<std::wstring>> TWin32Registry::ReadMultiText(RegHive hive, const std::wstring& key,
+                                                                       const std::wstring& name) const {
+    unique_hkey handle;
+    if (RegOpenKeyExW(HiveHandle(hive), key.c_str(), 0, KEY_READ, handle.put()) != ERROR_SUCCESS) return std::nullopt;
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(handle.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_MULTI_SZ)
+        return std::nullopt;
+    std::vector<BYTE> data;
+    LONG status;
+    do {
+        data.resize(size + 2 * sizeof(wchar_t));
+        size = static_cast<DWORD>(data.size());
+        status = RegQueryValueExW(handle.get(), name.c_str(), nullptr, &type, data.data(), &size);
+    } while (status == ERROR_MORE_DATA);
+    if (status != ERROR_SUCCESS || type != REG_MULTI_SZ) return std::nullopt;
+
+    // Stored data need not end in the two NULs the type promises.
+    const auto* chars = reinterpret_cast<const wchar_t*>(data.data());
+    const size_t count = size / sizeof(wchar_t);
+    std::vector<std::wstring> strings;
+    size_t start = 0;
+    for (size_t i = 0; i <= count; ++i) {
+        if (i == count || chars[i] == L'\0') {
+            if (i > start) strings.emplace_back(chars + start, i - start);
+            start = i + 1;
+        }
+    }
+    return strings;
+}
+
 std::optional<std::wstring> TWin32Environment::Get(const std::wstring& name) const {
     std::wstring value(256, L'\0');
     for (;;) {

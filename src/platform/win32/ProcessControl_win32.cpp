@@ -8,6 +8,19 @@
 
 namespace orvane::win32 {
 
+std::wstring TWin32ModuleResources::ModulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
 std::optional<std::string> TWin32ModuleResources::Find(const std::wstring& name) {
     HRSRC found = FindResourceW(nullptr, name.c_str(), MAKEINTRESOURCEW(10));  // RT_RCDATA
     if (!found) return std::nullopt;

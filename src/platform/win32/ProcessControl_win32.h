@@ -7,6 +7,7 @@ namespace orvane::win32 {
 class TWin32ModuleResources : public IModuleResources {
 public:
     std::optional<std::string> Find(const std::wstring& name) override;
+    std::wstring ModulePath() override;
 };
 
 class TWin32ProcessControl : public IProcessControl {

@@ -21,6 +21,8 @@ class TWin32Registry : public IRegistry {
 public:
     RegText ReadText(RegHive hive, const std::wstring& key, const std::wstring& name) const override;
     bool KeyExists(RegHive hive, const std::wstring& key) const override;
+    std::optional<std::vector<std::wstring>> ReadMultiText(RegHive hive, const std::wstring& key,
+                                                           const std::wstring& name) const override;
 };
 
 HKEY HiveHandle(RegHive hive);

@@ -59,6 +59,7 @@ TWebUpdateServices TWin32UpdateServices::Services() {
     const HWND owner = owner_;
     s.progressForms = [owner]() -> std::unique_ptr<TProgressForm> { return std::make_unique<TWin32ProgressForm>(owner); };
     s.resources = &resources_;
+    s.crypto = &crypto_;
     s.process = &process_;
     s.profiles = &profiles_;
     return s;

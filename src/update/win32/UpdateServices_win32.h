@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/win32/Clock_win32.h"
+#include "platform/win32/Crypto_win32.h"
 #include "platform/win32/FileOperations_win32.h"
 #include "platform/win32/FileTimes_win32.h"
 #include "platform/win32/FileWriter_win32.h"
@@ -75,6 +76,7 @@ private:
     win32::TWin32ModuleResources resources_;
     win32::TWin32ProcessControl process_;
     win32::TWin32ProfileWriter profiles_;
+    win32::TWin32Crypto crypto_;
 };
 
 }  // namespace orvane
