@@ -11,6 +11,9 @@
 
 #include "CommandLine.h"
 #include "core/Text.h"
+#include "platform/win32/Win32Platform.h"
+#include "update/UpdateSignature.h"
+#include "update/Versions.h"
 #include "update/WebUpdate.h"
 #include "update/win32/UpdateServices_win32.h"
 
@@ -51,8 +54,13 @@ public:
         UpdateUpdate = TWebUpdateUpdate::wuuSilent;
         // A handler, so that system errors are reported in the output and never in a message box.
         OnStatus = [](TWebUpdate&, const std::wstring&, int, int) {};
+        // The same trust as the installed program: the build's key and the policy's keys.
+        TrustedKeys = TrustedUpdateKeys(win32::TWin32Registry(), [this](const std::wstring& s) { AddToLog(s); });
         if (appFolder) {
             const std::wstring folder = StripTrailing(*appFolder);
+            // A release older than the program installed there is the downgrade to refuse.
+            const tfvi installed = GetFileVersion(folder + L"\\orvane.exe");
+            if (installed.versionms != -1) OwnVersion = VersionToText(installed);
             OnConvertPrefix = [folder](TWebUpdate&, std::wstring& path) {
                 for (size_t at = UpperCaseAscii(path).find(L"{APP}"); at != std::wstring::npos;
                      at = UpperCaseAscii(path).find(L"{APP}", at + folder.size()))

@@ -12,6 +12,7 @@
 #include "core/Text.h"
 #include "update/Checksum.h"
 #include "update/Release.h"
+#include "update/Sha256.h"
 #include "update/Versions.h"
 
 #ifdef _WIN32
@@ -29,11 +30,12 @@ std::wstring WideOf(const fs::path& path) {
     return FromUtf8(std::string(u8.begin(), u8.end()));
 }
 
-// Keys of a file's entry beyond the engine's own, computed from the file's bytes: the place for a
-// digest that the engine checks before it installs the file. None so far.
+// Keys of a file's entry computed from its bytes: the SHA-256 the engine checks before it installs
+// the file (and requires when it verifies signatures).
 std::vector<std::pair<std::wstring, std::wstring>> ExtraFileKeys(const fs::path& file) {
-    (void)file;
-    return {};
+    const auto digest = Sha256FileHexPortable(WideOf(file));
+    if (!digest) throw AppError(L"cannot read " + WideOf(file));
+    return {{L"sha256", FromUtf8(*digest)}};
 }
 
 // The file version of its version resource; without resources (a native build) none.

@@ -15,6 +15,7 @@
 #include "platform/win32/Win32Error.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WorkstationIdentity_win32.h"
+#include "update/UpdateSignature.h"
 #include "update/WebUpdate.h"
 #include "wizard/WizardLanguage.h"
 #include "wizard/win32/WebUpdateWizard.h"
@@ -171,6 +172,9 @@ private:
 
     void bbtUpdateClick() {
         if (hooks_.updateStarting) hooks_.updateStarting(*WebUpdate);
+        // Read when an update starts, so that opening the box writes nothing to the log.
+        WebUpdate->TrustedKeys =
+            TrustedUpdateKeys(win32::TWin32Registry(), [this](const std::wstring& s) { WebUpdate->AddToLog(s); });
         // The wizard makes the program's folder the current one itself (its InitPath). An error must
         // not travel through the window procedure: it is shown here and the box stays.
         try {
