@@ -23,10 +23,10 @@ constexpr std::uint32_t Rotr(std::uint32_t x, int n) { return (x >> n) | (x << (
 
 }  // namespace
 
-TSha256::TSha256()
+TSha256Hasher::TSha256Hasher()
     : h_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
 
-void TSha256::Block(const std::uint8_t* p) {
+void TSha256Hasher::Block(const std::uint8_t* p) {
     std::uint32_t w[64];
     for (int i = 0; i < 16; ++i)
         w[i] = std::uint32_t(p[4 * i]) << 24 | std::uint32_t(p[4 * i + 1]) << 16 | std::uint32_t(p[4 * i + 2]) << 8 |
@@ -59,7 +59,7 @@ void TSha256::Block(const std::uint8_t* p) {
     h_[7] += h;
 }
 
-void TSha256::Update(std::string_view bytes) {
+void TSha256Hasher::Update(std::string_view bytes) {
     length_ += bytes.size();
     for (const char ch : bytes) {
         buffer_[used_++] = static_cast<std::uint8_t>(ch);
@@ -70,7 +70,7 @@ void TSha256::Update(std::string_view bytes) {
     }
 }
 
-std::array<std::uint8_t, 32> TSha256::Final() {
+std::array<std::uint8_t, 32> TSha256Hasher::Final() {
     const std::uint64_t bits = length_ * 8;
     buffer_[used_++] = 0x80;
     if (used_ > 56) {
@@ -100,7 +100,7 @@ std::string Hex(const std::array<std::uint8_t, 32>& digest) {
 }  // namespace
 
 std::string Sha256Hex(std::string_view bytes) {
-    TSha256 sha;
+    TSha256Hasher sha;
     sha.Update(bytes);
     return Hex(sha.Final());
 }
@@ -108,7 +108,7 @@ std::string Sha256Hex(std::string_view bytes) {
 std::optional<std::string> Sha256FileHexPortable(const std::wstring& path) {
     std::ifstream in(NativePath(path), std::ios::binary);
     if (!in) return std::nullopt;
-    TSha256 sha;
+    TSha256Hasher sha;
     std::vector<char> piece(65536);
     while (in) {
         in.read(piece.data(), std::streamsize(piece.size()));

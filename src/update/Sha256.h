@@ -10,9 +10,9 @@ namespace orvane {
 
 // SHA-256 for the publisher's side, where the system's cryptography may be absent (a build machine);
 // the engine checks what it downloads with the system's own.
-class TSha256 {
+class TSha256Hasher {
 public:
-    TSha256();
+    TSha256Hasher();
     void Update(std::string_view bytes);
     std::array<std::uint8_t, 32> Final();
 

@@ -141,7 +141,7 @@ void TabSelect(HWND tab, int index) {
     SendMessageW(GetParent(tab), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
 }
 
-void RegisterFormClass(HINSTANCE instance, const wchar_t* className, WNDPROC proc) {
+void RegisterFormClass(HINSTANCE instance, const wchar_t* className, WNDPROC proc, int background) {
     WNDCLASSEXW existing = {};
     existing.cbSize = sizeof existing;
     if (GetClassInfoExW(instance, className, &existing)) return;
@@ -150,7 +150,7 @@ void RegisterFormClass(HINSTANCE instance, const wchar_t* className, WNDPROC pro
     wc.lpfnWndProc = proc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.hbrBackground = GetSysColorBrush(background);
     wc.lpszClassName = className;
     RegisterClassExW(&wc);
 }

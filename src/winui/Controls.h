@@ -27,7 +27,7 @@ HWND CreateChild(HWND parent, const CreateArgs& args);
 win32::unique_hfont CreatePixelFont(const wchar_t* face, int pixelHeight, UINT dpi);
 
 // Registers a top-level window class of the program once: the face colour behind, the arrow cursor.
-void RegisterFormClass(HINSTANCE instance, const wchar_t* className, WNDPROC proc);
+void RegisterFormClass(HINSTANCE instance, const wchar_t* className, WNDPROC proc, int background = COLOR_BTNFACE);
 
 void SetFont(HWND control, HFONT font);
 std::wstring GetText(HWND control);

@@ -245,6 +245,23 @@ bool SetPolicyUpdateUrl(const std::wstring& url) {
     return run.code == 0;
 }
 
+bool SetPolicyPublicKeys(const std::vector<std::string>& pems) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kPolicyKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const win32::unique_hkey owned(key);
+    if (pems.empty()) {
+        const LSTATUS gone = RegDeleteValueW(key, L"UpdatePublicKeys");
+        return gone == ERROR_SUCCESS || gone == ERROR_FILE_NOT_FOUND;
+    }
+    std::wstring multi;
+    for (const std::string& pem : pems) multi += FromUtf8(pem) + L'\0';
+    multi += L'\0';
+    return RegSetValueExW(key, L"UpdatePublicKeys", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(multi.data()),
+                          static_cast<DWORD>(multi.size() * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
 std::wstring PolicyUpdateUrl() {
     wchar_t value[2048];
     DWORD size = sizeof(value);

@@ -72,6 +72,8 @@ DWORD ProcessOf(HWND window);
 // "reg add", as an administrator would; read back in this process's registry view.
 bool SetPolicyUpdateUrl(const std::wstring& url);
 std::wstring PolicyUpdateUrl();
+// The policy's trusted keys (PEM texts); none removes the value.
+bool SetPolicyPublicKeys(const std::vector<std::string>& pems);
 
 // Expands the restart helper that PROGRAM carries (resource "UPD") into FOLDER\wusetup.exe.
 bool ExtractCarriedHelper(const fs::path& program, const fs::path& folder);

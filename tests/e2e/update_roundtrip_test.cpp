@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -14,6 +15,7 @@
 #include "GuiDriver.h"
 #include "LoopbackServers.h"
 #include "RoundTrip.h"
+#include "TestSigning.h"
 #include "core/Text.h"
 
 namespace orvane::roundtrip {
@@ -60,9 +62,9 @@ protected:
     void TearDown() override { RemoveAll(release); }
 
     static fs::path Program() { return kInstalled / L"orvane.exe"; }
-    TRun Publish(const std::wstring& from) {
-        return RunInspect(L"publish \"" + release.wstring() + L"\" --version 2.0.0.0 --url " + from + L" --descr \"" +
-                          kDescr + L"\"");
+    TRun Publish(const std::wstring& from, const std::wstring& version = L"2.0.0.0") {
+        return RunInspect(L"publish \"" + release.wstring() + L"\" --version " + version + L" --url " + from +
+                          L" --descr \"" + kDescr + L"\"");
     }
     // Runs the helper that version 1 carries as the engine starts it after "Redémarrer", the
     // application already ended: log on, nothing restarted.
@@ -178,6 +180,7 @@ constexpr wchar_t kGetUpdate[] = L"Mettre à jour";
 constexpr wchar_t kNext[] = L"Suivant";
 constexpr wchar_t kRestart[] = L"Redémarrer";
 constexpr wchar_t kCancel[] = L"Annuler";
+constexpr wchar_t kExit[] = L"Quitter";
 constexpr wchar_t kFailedDownload[] = L"Erreur de téléchargement de la mise à jour";
 
 class RoundTripGui : public RoundTrip {
@@ -240,16 +243,30 @@ protected:
         const win32::unique_handle process(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid));
         if (process && WaitForSingleObject(process.get(), 10000) != WAIT_OBJECT_0) TerminateProcess(process.get(), 1);
     }
-    void StartVersionOne(const std::wstring& filesFrom) {
-        ASSERT_EQ(Publish(filesFrom).code, 0u);
+    void StartVersionOne(const std::wstring& filesFrom, const std::wstring& version = L"2.0.0.0") {
+        ASSERT_EQ(Publish(filesFrom, version).code, 0u);
         ASSERT_TRUE(SetPolicyUpdateUrl(controlUrl));
         app = std::make_unique<TProgram>(Program());
         ASSERT_TRUE(app->Started());
     }
     // A failed step may leave a restarted copy running: it would hold version 1's file.
-    void TearDown() override {
+    // The publisher's signature beside the control file, made with one of the test keys.
+    void SignRelease(const char* privateKeyDer) {
+        const std::string signature = testsigning::Sign(ReadAll(release / L"ORVANE.INF"),
+                                                        ReadAll(fs::path(ORVANE_TEST_KEYS) / privateKeyDer));
+        ASSERT_FALSE(signature.empty());
+        std::ofstream(release / L"ORVANE.INF.sig", std::ios::binary) << signature;
+    }
+    void TrustTestKey() {
+        ASSERT_TRUE(SetPolicyPublicKeys({ReadAll(fs::path(ORVANE_TEST_KEYS) / "test-public.pem")}));
+    }
+    void StopOrvane() {
         app.reset();
         while (HWND other = gui::WaitForWindow(kMainTitle, 0, 100)) CloseOrvane(other);
+    }
+    void TearDown() override {
+        SetPolicyPublicKeys({});
+        StopOrvane();
         RoundTrip::TearDown();
     }
     std::unique_ptr<TProgram> app;
@@ -273,6 +290,52 @@ TEST_F(RoundTripGui, TheWizardRestartsIntoVersionTwo) {
     EXPECT_TRUE(Contains(log, "UPD restart C:\\Orvane-v1\\orvane.exe")) << log;
     EXPECT_TRUE(Contains(log, "UPD has EXE restarted")) << log;
     EXPECT_FALSE(fs::exists(DocumentsFolder() / L"WUPDATE.INI"));
+    CloseOrvane(next);
+}
+
+// Under a key the policy trusts, only a release signed with it and not older than the program is
+// taken: the others end on the version page's connection failure, with nothing fetched or run.
+TEST_F(RoundTripGui, UnderATrustedKeyOnlyASignedNewerReleaseIsTaken) {
+    TrustTestKey();
+    struct Refused {
+        const char* name;
+        const wchar_t* version;
+        const char* signingKey;  // none: no signature at all
+        const char* logged;
+    };
+    for (const Refused& c : {Refused{"unsigned", L"2.0.0.0", nullptr, "signature not valid : no signature"},
+                             Refused{"another key", L"2.0.0.0", "other-private.der", "signature not valid"},
+                             Refused{"older than the program", L"0.9.0.0", "test-private.der", "older than the running"}}) {
+        SCOPED_TRACE(c.name);
+        StartVersionOne(base, c.version);
+        if (c.signingKey) SignRelease(c.signingKey);
+        HWND wizard = OpenWizard(app->Pid());
+        ASSERT_TRUE(wizard);
+        ASSERT_TRUE(PressWhenShown(wizard, kCheck));
+        EXPECT_TRUE(gui::WaitFor(
+            [&] { return FindCaption(wizard, L"Connexion impossible avec le serveur ou\rAucune mise à jour disponible ..."); },
+            30000));
+        ASSERT_TRUE(PressWhenShown(wizard, kExit));
+        EXPECT_TRUE(gui::WaitFor([&] { return !IsWindowVisible(wizard); }, 30000));
+        const std::string log = Log();
+        EXPECT_TRUE(Contains(log, c.logged)) << log;
+        EXPECT_FALSE(Contains(log, "orvane.exe_NEW")) << log;
+        EXPECT_EQ(ReadAll(Program()), v1);
+        EXPECT_FALSE(fs::exists(TempFolder() / L"orvane.exe_NEW"));
+        StopOrvane();
+        fs::remove(DocumentsFolder() / L"WUPDATE.LOG");
+    }
+
+    StartVersionOne(base);
+    SignRelease("test-private.der");
+    HWND wizard = OpenWizard(app->Pid());
+    ASSERT_TRUE(wizard);
+    ASSERT_TRUE(WalkUntil(wizard, kRestart)) << Log();
+    ASSERT_TRUE(Restart(wizard, app->Pid()));
+    HWND next = WaitForOtherOrvane(app->Pid());
+    ASSERT_TRUE(next) << Log();
+    EXPECT_EQ(ReadAll(Program()), v2) << Log();
+    EXPECT_TRUE(Contains(Log(), "signature verified")) << Log();
     CloseOrvane(next);
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "LoopbackServers.h"
+#include "TestSigning.h"
 #include "core/Text.h"
 #include "platform/win32/Crypto_win32.h"
 #include "platform/win32/Handle.h"
@@ -287,26 +288,7 @@ std::string KeyFile(const char* name) {
     return ReadFile(fs::path(ORVANE_TEST_KEYS) / name);
 }
 
-// What openssl dgst -sha256 -sign writes, made here with CNG: the signed control file names the
-// loopback server's port, known only once the test runs. KEY is an openssl "ec -outform DER" file.
-std::string Sign(const std::string& data, const std::string& privateKeyDer) {
-    win32::unique_bcrypt_alg algorithm;
-    if (BCryptOpenAlgorithmProvider(algorithm.put(), BCRYPT_ECDSA_P256_ALGORITHM, nullptr, 0) != 0) return {};
-    // ECPrivateKey: the secret at offset 7, the public point after 04 at offset 57.
-    std::string blob(sizeof(BCRYPT_ECCKEY_BLOB), '\0');
-    const BCRYPT_ECCKEY_BLOB header{BCRYPT_ECDSA_PRIVATE_P256_MAGIC, 32};
-    memcpy(blob.data(), &header, sizeof header);
-    blob += privateKeyDer.substr(57, 64) + privateKeyDer.substr(7, 32);
-    win32::unique_bcrypt_key key;
-    if (BCryptImportKeyPair(algorithm.get(), nullptr, BCRYPT_ECCPRIVATE_BLOB, key.put(),
-                            reinterpret_cast<PUCHAR>(blob.data()), static_cast<ULONG>(blob.size()), 0) != 0)
-        return {};
-    TSha256 digest = *win32::TWin32Crypto().Sha256(data);
-    TP256Signature rs{};
-    ULONG got = 0;
-    if (BCryptSignHash(key.get(), nullptr, digest.data(), 32, rs.data(), 64, &got, 0) != 0) return {};
-    return RsToDerSignature(rs);
-}
+using testsigning::Sign;
 
 TEST_F(UpdateRunE2E, SignedReleasesUpdateAndEverythingElseIsRefusedBeforeItActs) {
     const win32::TWin32Crypto crypto;

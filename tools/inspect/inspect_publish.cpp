@@ -59,7 +59,10 @@ std::vector<TReleaseFile> MeasureFolder(const fs::path& folder, const std::wstri
     for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
         if (!entry.is_regular_file()) continue;
         const std::wstring name = WideOf(entry.path().filename());
-        if (EqualsNoCaseAscii(name, controlName) || IsDeliveredCopyName(name)) continue;
+        // The control file and its signature describe the release; they are not part of it.
+        if (EqualsNoCaseAscii(name, controlName) || EqualsNoCaseAscii(name, controlName + L".sig") ||
+            IsDeliveredCopyName(name))
+            continue;
         if (entry.file_size() > 0x7FFFFFFF) throw AppError(name + L" is larger than a control file can describe");
         const std::wstring path = WideOf(entry.path());
         TReleaseFile f{name, FileSizeOf(path), FileCRC32(path), FileVersionText(entry.path()),
@@ -112,6 +115,10 @@ int Publish(const TCommandLine& line) {
             if (IsApplicationComponent(f.name))
                 WriteFile(folder / NativePath(DeliveredCopyName(f.name)), ReadBytes(folder / NativePath(f.name)));
         WriteFile(folder / NativePath(controlName), ReleaseControlBytes(text));
+        // A signature of the earlier control file can only be refused now: the release is signed anew.
+        std::error_code ec;
+        if (fs::remove(folder / NativePath(controlName + L".sig"), ec))
+            std::printf("%s.sig removed: sign the new control file\n", ToUtf8(controlName).c_str());
         std::printf("%s: version %s, %zu files\n", ToUtf8(WideOf(folder / NativePath(controlName))).c_str(),
                     version->c_str(), release.files.size());
     } catch (const AppError& e) {

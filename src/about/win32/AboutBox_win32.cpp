@@ -20,6 +20,7 @@
 #include "wizard/WizardLanguage.h"
 #include "wizard/win32/WebUpdateWizard.h"
 #include "update/win32/UpdateServices_win32.h"
+#include "winui/Controls.h"
 #include "winui/Dpi.h"
 
 #ifndef ORVANE_WEBSITE
@@ -86,14 +87,7 @@ public:
         const std::wstring version = GetOwnVersionText();  // before anything opens: its error ends the command
 
         const HINSTANCE instance = GetModuleHandleW(nullptr);
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = WndProc;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = GetSysColorBrush(COLOR_WINDOW);
-        wc.lpszClassName = about::ids::kAboutClass;
-        RegisterClassExW(&wc);  // a second registration fails harmlessly
+        winui::RegisterFormClass(instance, about::ids::kAboutClass, WndProc, COLOR_WINDOW);
 
         const UINT dpi = winui::WindowDpi(owner);
         const RECT at = about::CentredWindowRect(owner, winui::Scale(about::kFormWidth, dpi),

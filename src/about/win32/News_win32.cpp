@@ -5,6 +5,7 @@
 #include "about/News.h"
 #include "about/win32/Forms_win32.h"
 #include "platform/win32/UrlDownload_win32.h"
+#include "winui/Controls.h"
 #include "winui/Dpi.h"
 
 namespace orvane {
@@ -20,14 +21,7 @@ class TfrmShowNews {
 public:
     void Show(HWND owner, const std::wstring& text) {
         const HINSTANCE instance = GetModuleHandleW(nullptr);
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = WndProc;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        wc.lpszClassName = about::ids::kNewsClass;
-        RegisterClassExW(&wc);  // a second registration fails harmlessly
+        winui::RegisterFormClass(instance, about::ids::kNewsClass, WndProc, COLOR_BTNFACE);
 
         const UINT dpi = winui::WindowDpi(owner);
         const RECT at = about::CentredWindowRect(owner, winui::Scale(about::kFormWidth, dpi),
