@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "core/Error.h"
+#include "fakes/FakeEngineServices.h"
 #include "fakes/FakeNet.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/FakeProbes.h"
@@ -169,33 +170,14 @@ public:
 
 constexpr wchar_t kControlUrl[] = L"http://host/files/rel/ORVANE.INF";
 
-class UpdateReleaseRun : public ::testing::Test {
+class UpdateReleaseRun : public ::testing::Test, public fakes::TFakeEngineServices<> {
 public:
-    UpdateReleaseRun() : net(errors), lz(fileOps) {
+    UpdateReleaseRun() {
         folders.paths[KnownFolder::Temp] = L"C:\\temp";
         folders.paths[KnownFolder::Application] = L"C:\\app";
         folders.paths[KnownFolder::Documents] = L"C:\\docs";
         logFiles.AddFolder(L"C:\\docs");
         logFiles.AddFolder(L"C:\\app");
-        services.folders = &folders;
-        services.files = &logFiles;
-        services.store = &store;
-        services.clock = &clock;
-        services.locale = &locale;
-        services.errors = &errors;
-        services.dialogs = &dialogs;
-        services.internet = &net;
-        services.connection = &state;
-        services.fileOps = &fileOps;
-        services.lz = &lz;
-        services.cabinets = &cabinets;
-        services.pump = &pump;
-        services.versions = &versions;
-        services.processes = &processes;
-        services.engineDialogs = &engineDialogs;
-        services.currentFolder = &current;
-        services.workers = &workers;
-        services.fileTimes = &fileTimes;
     }
 
     // The sample release published and served; the installed program is INSTALLED, of version v.
@@ -225,26 +207,6 @@ public:
         return *engine;
     }
 
-    fakes::FakeKnownFolders folders;
-    fakes::FakeFileWriter logFiles;
-    fakes::FakeRegistryStore store;
-    fakes::FakeClock clock;
-    fakes::FakeLocale locale;
-    fakes::FakeInternetErrors errors;
-    fakes::FakeDialogs dialogs;
-    fakes::FakeInternet net;
-    fakes::FakeConnectionState state;
-    fakes::FakeFileOperations fileOps;
-    fakes::FakeLzExpand lz;
-    fakes::FakeCabinets cabinets;
-    fakes::FakeMessagePump pump;
-    fakes::FakeVersionResource versions;
-    fakes::FakeProcessLauncher processes;
-    fakes::FakeEngineDialogs engineDialogs;
-    fakes::FakeCurrentFolder current;
-    fakes::FakeWorkerThreads workers;
-    fakes::FakeFileTimes fileTimes;
-    TWebUpdateServices services;
     std::unique_ptr<TestableWebUpdate> engine;
 };
 

@@ -5,6 +5,7 @@
 
 #include "core/Error.h"
 #include "fakes/FakeCrypto.h"
+#include "fakes/FakeEngineServices.h"
 #include "fakes/FakeNet.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/FakeProbes.h"
@@ -59,33 +60,14 @@ std::string Szdd(char last, std::uint32_t size) {
     return s + "compressed";
 }
 
-class UpdateRun : public ::testing::Test {
+class UpdateRun : public ::testing::Test, public fakes::TFakeEngineServices<LockableFiles, FailingCabinets> {
 public:
-    UpdateRun() : net(errors), lz(fileOps) {
+    UpdateRun() {
         folders.paths[KnownFolder::Temp] = kTemp;
         folders.paths[KnownFolder::Application] = kApp;
         folders.paths[KnownFolder::Documents] = L"C:\\docs";
         logFiles.AddFolder(L"C:\\docs");
         logFiles.AddFolder(kApp);
-        services.folders = &folders;
-        services.files = &logFiles;
-        services.store = &store;
-        services.clock = &clock;
-        services.locale = &locale;
-        services.errors = &errors;
-        services.dialogs = &dialogs;
-        services.internet = &net;
-        services.connection = &state;
-        services.fileOps = &fileOps;
-        services.lz = &lz;
-        services.cabinets = &cabinets;
-        services.pump = &pump;
-        services.versions = &versions;
-        services.processes = &processes;
-        services.engineDialogs = &engineDialogs;
-        services.currentFolder = &current;
-        services.workers = &workers;
-        services.fileTimes = &fileTimes;
     }
 
     TestableWebUpdate& Engine() {
@@ -114,26 +96,6 @@ public:
         return u.GetControlFile();
     }
 
-    fakes::FakeKnownFolders folders;
-    fakes::FakeFileWriter logFiles;
-    fakes::FakeRegistryStore store;
-    fakes::FakeClock clock;
-    fakes::FakeLocale locale;
-    fakes::FakeInternetErrors errors;
-    fakes::FakeDialogs dialogs;
-    fakes::FakeInternet net;
-    fakes::FakeConnectionState state;
-    LockableFiles fileOps;
-    fakes::FakeLzExpand lz;
-    FailingCabinets cabinets;
-    fakes::FakeMessagePump pump;
-    fakes::FakeVersionResource versions;
-    fakes::FakeProcessLauncher processes;
-    fakes::FakeEngineDialogs engineDialogs;
-    fakes::FakeCurrentFolder current;
-    fakes::FakeWorkerThreads workers;
-    fakes::FakeFileTimes fileTimes;
-    TWebUpdateServices services;
     std::unique_ptr<TestableWebUpdate> engine;
     std::vector<std::wstring> statuses;
     std::vector<int> codes;
